@@ -1,0 +1,67 @@
+# Quillo: set-up, build, tests and benchmarks. Run as root on Debian 12
+# (or with sudo available): missing packages are installed first.
+
+BUILD      := build
+ASAN_BUILD := build-asan
+JOBS       ?= $(shell nproc)
+ARGS       ?=
+
+PACKAGES := g++ make cmake ninja-build qt6-base-dev qt6-qpa-plugins libgl-dev \
+            libgtest-dev libbenchmark-dev xvfb xauth xdotool imagemagick \
+            at-spi2-core python3-pyatspi dbus fonts-dejavu-core
+
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: all deps build build-asan test test-asan run bench screenshot clean
+
+all: build
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+$(ASAN_BUILD)/build.ninja:
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLO_SANITIZE=ON -DQUILLO_BENCH=OFF
+
+build-asan: deps $(ASAN_BUILD)/build.ninja
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+# Every test, then the whole suite again under AddressSanitizer and
+# UndefinedBehaviorSanitizer: any sanitizer report fails the run.
+test: build build-asan
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	$(MAKE) --no-print-directory test-asan
+
+test-asan:
+	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen QUILLO_SANITIZED=1 \
+	  ASAN_OPTIONS=halt_on_error=1:abort_on_error=0:detect_leaks=1 \
+	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	  ctest --output-on-failure -j $(JOBS) -E real_window
+
+run: build
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  ./$(BUILD)/quillo $(ARGS); \
+	else \
+	  echo "No display: starting the program under Xvfb"; \
+	  xvfb-run -a -s "-screen 0 1024x768x24" ./$(BUILD)/quillo $(ARGS); \
+	fi
+
+bench: build
+	./$(BUILD)/quillo-bench --out $(BUILD)/bench.json --corpus $(BUILD)/bench-corpus
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,47 @@
+// ScanFile: reads one file of a search run line by line, reports the found
+// lines and keeps the run's counters and status texts.
+#pragma once
+
+#include "predicates.h"
+#include "search_host.h"
+#include "text_reader.h"
+
+#include <cstdint>
+#include <string>
+
+namespace quillo {
+
+// The state of one search run, shared by the scans of all its files.
+struct RunState {
+    PreparedPattern Pattern1; // folded unless the search is case-sensitive
+    PreparedPattern Pattern2;
+    Predicate Match = &MatchSingle;
+    LineReader ReadLine = &ReadDosLine;
+    SearchOptions Options;
+    bool String2Empty = true;
+    std::string Caption; // "Searching " + the current file
+
+    std::int64_t LinesSearched = 0;
+    std::int64_t LinesFound = 0;
+    std::int64_t WordsFound = 0;
+    long double SizeBlocks = 0;
+    long double PositionBlocks = 0;
+
+    // Buffers kept across lines and files.
+    std::string RawLine;
+    std::string CompareLine;
+    std::string Text;
+};
+
+// Status texts of the scan.
+inline constexpr std::string_view LinesSearchedText = "Lines Searched: ";
+inline constexpr std::string_view LinesFoundText = "Lines Found: ";
+inline constexpr std::string_view FilePositionText = "File Position: ";
+inline constexpr std::string_view WordsFoundText = "Words Found: ";
+inline constexpr std::string_view KbText = " Kb";
+// 10/81: turns a count of 128-byte blocks into units of 1036.8 bytes.
+inline constexpr long double BlocksToKb = 10.0L / 81.0L;
+
+void ScanFile(RunState& run, ScanHost& host, const std::string& fileName);
+
+} // namespace quillo

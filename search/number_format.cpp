@@ -1,0 +1,124 @@
+#include "number_format.h"
+
+#include <clocale>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+namespace quillo {
+namespace {
+
+NumberSeparators& Current()
+{
+    static NumberSeparators separators;
+    return separators;
+}
+
+// The first (possibly multibyte) character of a locale text.
+std::string FirstCharacter(const char* text)
+{
+    if (!text || !*text)
+        return {};
+    const int length = std::mblen(text, MB_CUR_MAX);
+    return std::string(text, length > 0 ? static_cast<std::size_t>(length) : 1);
+}
+
+void AppendDigits(std::string& out, std::uint64_t value)
+{
+    char digits[20];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value);
+    while (n)
+        out.push_back(digits[--n]);
+}
+
+// Half away from zero for a non-negative value.
+inline std::uint64_t RoundHalfUp(long double x) { return static_cast<std::uint64_t>(x + 0.5L); }
+
+} // namespace
+
+NumberSeparators SeparatorsFromLocale()
+{
+    NumberSeparators separators;
+    if (const std::lconv* conv = std::localeconv()) {
+        if (auto t = FirstCharacter(conv->thousands_sep); !t.empty())
+            separators.thousands = std::move(t);
+        if (auto d = FirstCharacter(conv->decimal_point); !d.empty())
+            separators.decimal = std::move(d);
+    }
+    return separators;
+}
+
+void SetNumberSeparators(NumberSeparators separators) { Current() = std::move(separators); }
+
+const NumberSeparators& CurrentNumberSeparators() { return Current(); }
+
+void AppendNumber(std::string& out, long double x, const NumberSeparators& separators)
+{
+    if (std::isnan(x))
+        x = 0;
+    const bool negative = x < 0;
+    const long double magnitude = std::fabs(x);
+
+    if (magnitude < 99999999.5L) {
+        const std::uint64_t value = RoundHalfUp(magnitude);
+        // Negative values that round to 0 show "-0" from a size of 0.1 on.
+        if (negative && (value != 0 || magnitude >= 0.1L))
+            out.push_back('-');
+        char digits[20];
+        int n = 0;
+        std::uint64_t rest = value;
+        do {
+            digits[n++] = static_cast<char>('0' + rest % 10);
+            rest /= 10;
+        } while (rest);
+        for (int i = n - 1; i >= 0; --i) {
+            out.push_back(digits[i]);
+            if (i && i % 3 == 0)
+                out += separators.thousands;
+        }
+        return;
+    }
+
+    // Exponent form: d[.ddddddd]E<exponent>, 8 significant digits, no trailing zeros.
+    if (std::isinf(magnitude)) {
+        out += negative ? "-INF" : "INF";
+        return;
+    }
+    int exponent = static_cast<int>(std::floor(std::log10(magnitude)));
+    std::uint64_t mantissa = RoundHalfUp(magnitude / std::pow(10.0L, exponent - 7));
+    if (mantissa >= 100000000) { // rounding carried into a ninth digit
+        mantissa /= 10;
+        ++exponent;
+    } else if (mantissa < 10000000) { // log10 came out one too high
+        --exponent;
+        mantissa = RoundHalfUp(magnitude / std::pow(10.0L, exponent - 7));
+    }
+    while (mantissa % 10 == 0 && mantissa >= 10)
+        mantissa /= 10;
+    if (negative)
+        out.push_back('-');
+    std::string digits;
+    AppendDigits(digits, mantissa);
+    out.push_back(digits[0]);
+    if (digits.size() > 1) {
+        out += separators.decimal;
+        out.append(digits, 1);
+    }
+    out.push_back('E');
+    if (exponent < 0)
+        out.push_back('-');
+    AppendDigits(out, static_cast<std::uint64_t>(std::abs(exponent)));
+}
+
+std::string FormatNumber(long double x, const NumberSeparators& separators)
+{
+    std::string out;
+    AppendNumber(out, x, separators);
+    return out;
+}
+
+} // namespace quillo

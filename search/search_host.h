@@ -1,0 +1,76 @@
+// What the search engine needs from the window that hosts it. The engine
+// writes to these sinks and reads the window's state only through them.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace quillo {
+
+// The check boxes of the "Main" page that a run reads.
+struct SearchOptions {
+    bool CaseSensitive = false; // OptionCase
+    bool LineCount = true;      // OptionLineCount
+    bool Progress = true;       // OptionProgress
+    bool WordCount = false;     // OptionWordCount
+    bool Reverse = false;       // OptionReverse
+    bool Numbering = false;     // OptionNumbering
+    bool OneInstance = false;   // OptionOneInstance
+    bool UnixFile = false;      // OptionUnixFile
+    bool PromptSave = false;    // OptionSave
+};
+
+// The values a run takes from the window when it starts.
+struct SearchSettings {
+    std::string String1;   // FString1, as typed (8-bit)
+    std::string String2;   // FString2, as typed (8-bit)
+    int Operator = 0;      // FOperator item index, -1 when none is selected
+    SearchOptions Options;
+};
+
+// What the scan of one file writes to.
+class ScanHost {
+public:
+    virtual ~ScanHost() = default;
+    // Appends a line to the output list; raises "Unable to insert a line" when
+    // the list refuses it.
+    virtual void AppendLine(std::string_view line) = 0;
+    // Status bar panel 0..3.
+    virtual void SetPanelText(int panel, std::string_view text) = 0;
+    virtual void SetApplicationTitle(std::string_view title) = 0;
+    // Lets pending window events run (clicks, paints, menu commands).
+    virtual void ProcessEvents() = 0;
+};
+
+// What a whole search run needs besides.
+class RunHost : public ScanHost {
+public:
+    virtual SearchSettings ReadSearchSettings() = 0;
+    // The file list, read afresh for every file of a run.
+    virtual std::size_t FileCount() = 0;
+    virtual std::string FileEntry(std::size_t i) = 0;
+
+    virtual void ShowBusyCursor() = 0;
+    virtual void RestoreCursor() = 0;
+    // A modal message dialog of the kind "Error" with an OK button.
+    virtual void ShowErrorMessage(std::string_view text) = 0;
+
+    // The switches a run locks and unlocks.
+    virtual void SetSearchButtonEnabled(bool on) = 0; // CmdSearch
+    virtual void SetSearchMenuEnabled(bool on) = 0;   // mSearch
+    virtual void SetDropEnabled(bool on) = 0;         // the drop target's EnableDrop
+    virtual void SetCancelEnabled(bool on) = 0;       // CmdCancel and mCancel
+    virtual void SetSaveEnabled(bool on) = 0;         // CmdSave and mSave
+    virtual void SetMainPageEnabled(bool on) = 0;     // MainPage
+
+    virtual void SetCaption(std::string_view caption) = 0;
+    virtual void Beep() = 0;
+    virtual void ClearSaveDialogName() = 0;
+    // The save dialog; an empty name when it was cancelled.
+    virtual std::string AskSaveFileName() = 0;
+    // Writes the whole output list to the named file.
+    virtual void SaveOutputList(const std::string& fileName) = 0;
+};
+
+} // namespace quillo

@@ -1,0 +1,136 @@
+#include "search_run.h"
+
+#include "file_scan.h"
+#include "run_flags.h"
+
+namespace quillo {
+namespace {
+
+// Restores the normal cursor when the run leaves, however it leaves.
+class CursorRestore {
+public:
+    explicit CursorRestore(RunHost& host) : host_(host) {}
+    ~CursorRestore() { host_.RestoreCursor(); }
+    CursorRestore(const CursorRestore&) = delete;
+    CursorRestore& operator=(const CursorRestore&) = delete;
+
+private:
+    RunHost& host_;
+};
+
+// The window locked for the run; unlocking returns it to the idle state, and
+// happens on the way out if a failure skipped the normal unlock.
+class RunLock {
+public:
+    explicit RunLock(RunHost& host) : host_(host)
+    {
+        host_.SetSearchButtonEnabled(false);
+        host_.SetSearchMenuEnabled(false);
+        host_.SetDropEnabled(false);
+        host_.SetCancelEnabled(true);
+        host_.SetSaveEnabled(false);
+        CancelRequested = false;
+        host_.SetMainPageEnabled(false);
+    }
+    ~RunLock()
+    {
+        if (locked_) {
+            try {
+                Unlock();
+            } catch (...) {
+                // Already leaving with a failure; that one is reported.
+            }
+        }
+    }
+    RunLock(const RunLock&) = delete;
+    RunLock& operator=(const RunLock&) = delete;
+
+    void Unlock()
+    {
+        locked_ = false;
+        host_.SetSearchButtonEnabled(true);
+        host_.SetSearchMenuEnabled(true);
+        host_.SetDropEnabled(true);
+        host_.SetSaveEnabled(true);
+        host_.SetCancelEnabled(false);
+        host_.ClearSaveDialogName();
+        host_.SetApplicationTitle(IdleTitle);
+        host_.SetCaption(IdleTitle);
+        host_.SetMainPageEnabled(true);
+        SearchRunning = false;
+    }
+
+private:
+    RunHost& host_;
+    bool locked_ = true;
+};
+
+std::string FileHeader(std::string_view entry, const SearchSettings& settings, std::string_view description)
+{
+    std::string header = "***** File: \"";
+    header += entry;
+    header += "\"- Search Pattern=";
+    header += settings.String1;
+    header += description;
+    header += " *****";
+    return header;
+}
+
+} // namespace
+
+void SearchRun(RunHost& host)
+{
+    host.ShowBusyCursor();
+    CursorRestore cursor(host);
+    if (host.FileCount() == 0) {
+        host.ShowErrorMessage(MsgEnterFilename);
+        return;
+    }
+    const SearchSettings settings = host.ReadSearchSettings();
+    auto choice = ChooseOperator(settings.String2, settings.Operator);
+    if (!choice) {
+        host.ShowErrorMessage(MsgSelectOperator);
+        return;
+    }
+
+    RunLock lock(host);
+    host.SetPanelText(0, "Lines Searched = None");
+    host.SetPanelText(1, "Lines Found = None");
+    host.SetPanelText(2, "File Position 0 (KB)");
+    host.SetPanelText(3, "Words Found = None");
+
+    RunState run;
+    SearchRunning = true;
+    run.Options = settings.Options;
+    run.ReadLine = settings.Options.UnixFile ? &ReadUnixLine : &ReadDosLine;
+    run.Match = choice->predicate;
+    run.String2Empty = settings.String2.empty();
+    if (settings.Options.CaseSensitive) {
+        run.Pattern1 = PreparedPattern(settings.String1);
+        run.Pattern2 = PreparedPattern(settings.String2);
+    } else {
+        run.Pattern1 = PreparedPattern(FoldCase(settings.String1));
+        run.Pattern2 = PreparedPattern(FoldCase(settings.String2));
+    }
+
+    host.AppendLine(NewSearchLine);
+    for (std::size_t i = 0; i < host.FileCount() && !CancelRequested; ++i) {
+        const std::string entry = host.FileEntry(i);
+        host.AppendLine(FileHeader(entry, settings, choice->description));
+        run.Caption = "Searching " + entry;
+        host.SetCaption(run.Caption);
+        ScanFile(run, host, entry);
+    }
+
+    host.Beep();
+    host.ProcessEvents();
+    lock.Unlock();
+
+    if (settings.Options.PromptSave) {
+        const std::string name = host.AskSaveFileName();
+        if (!name.empty())
+            host.SaveOutputList(name);
+    }
+}
+
+} // namespace quillo

@@ -1,0 +1,154 @@
+#include "text_reader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillo {
+
+TextReader::TextReader(std::size_t fetchSize) noexcept
+    : fetchSize_(static_cast<unsigned>(std::clamp<std::size_t>(fetchSize, 1, TextBlockSize)))
+{
+}
+
+TextReader::~TextReader() { CloseText(); }
+
+void TextReader::OpenText(const std::string& name)
+{
+    CloseText();
+    filled_ = next_ = limit_ = 0;
+    // An empty name never reads standard input: for a windowed program it is
+    // often a terminal, and reading it would stall the window.
+    if (name.empty())
+        return;
+    const int fd = ::open(name.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    // Only regular files: a FIFO would block the UI thread, a device such as
+    // /dev/zero would grow one endless line.
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return;
+    }
+    fd_ = fd;
+}
+
+std::int64_t TextReader::BlockSize() const noexcept
+{
+    struct stat st;
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0)
+        return -1;
+    return static_cast<std::int64_t>(st.st_size) / static_cast<std::int64_t>(TextBlockSize);
+}
+
+std::int64_t TextReader::BlockPosition() const noexcept
+{
+    if (fd_ < 0)
+        return -1;
+    const off_t at = ::lseek(fd_, 0, SEEK_CUR);
+    if (at < 0)
+        return -1;
+    return static_cast<std::int64_t>(at) / static_cast<std::int64_t>(TextBlockSize);
+}
+
+void TextReader::CloseText() noexcept
+{
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+void TextReader::Fetch() noexcept
+{
+    filled_ = next_ = limit_ = 0;
+    if (fd_ < 0)
+        return;
+    ssize_t got;
+    do
+        got = ::read(fd_, block_, fetchSize_);
+    while (got < 0 && errno == EINTR);
+    if (got < 0)
+        return; // a failed fetch reads as the end; the next request fetches again
+    if (got == 0) {
+        // End of the file: a byte 26 that is never passed.
+        block_[0] = TextEndMarker;
+        filled_ = 1;
+        return;
+    }
+    filled_ = static_cast<unsigned>(got);
+    const void* marker = std::memchr(block_, TextEndMarker, filled_);
+    limit_ = marker ? static_cast<unsigned>(static_cast<const unsigned char*>(marker) - block_) : filled_;
+}
+
+unsigned char TextReader::TakeChar() noexcept
+{
+    const std::string_view ready = Available();
+    if (ready.empty())
+        return TextEndMarker;
+    ++next_;
+    return static_cast<unsigned char>(ready.front());
+}
+
+namespace {
+
+// After a CR has been taken: an LF right behind it belongs to the same line end.
+inline void TakeLfAfterCr(TextReader& reader)
+{
+    const std::string_view ready = reader.Available();
+    if (!ready.empty() && ready.front() == '\n')
+        reader.Skip(1);
+}
+
+} // namespace
+
+void ReadDosLine(TextReader& reader, std::string& line)
+{
+    line.clear();
+    for (;;) {
+        const std::string_view ready = reader.Available();
+        if (ready.empty())
+            return;
+        const void* cr = std::memchr(ready.data(), '\r', ready.size());
+        if (!cr) {
+            line.append(ready);
+            reader.Skip(ready.size());
+            continue;
+        }
+        const auto length = static_cast<std::size_t>(static_cast<const char*>(cr) - ready.data());
+        line.append(ready.data(), length);
+        reader.Skip(length + 1);
+        TakeLfAfterCr(reader);
+        return;
+    }
+}
+
+void ReadUnixLine(TextReader& reader, std::string& line)
+{
+    line.clear();
+    for (;;) {
+        const std::string_view ready = reader.Available();
+        if (ready.empty())
+            return;
+        std::size_t length = ready.size();
+        if (const void* lf = std::memchr(ready.data(), '\n', length))
+            length = static_cast<std::size_t>(static_cast<const char*>(lf) - ready.data());
+        if (const void* cr = std::memchr(ready.data(), '\r', length))
+            length = static_cast<std::size_t>(static_cast<const char*>(cr) - ready.data());
+        line.append(ready.data(), length);
+        if (length == ready.size()) {
+            reader.Skip(length);
+            continue;
+        }
+        const char end = ready[length];
+        reader.Skip(length + 1);
+        if (end == '\r')
+            TakeLfAfterCr(reader);
+        return;
+    }
+}
+
+} // namespace quillo
