@@ -1,0 +1,199 @@
+#include "search/file_scan.h"
+#include "search/run_flags.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace quillo::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// A scan of one or more files outside a full run, with the run's state at hand.
+struct Scan {
+    RecordingHost host;
+    RunState run;
+
+    explicit Scan(const std::string& pattern1, const std::string& pattern2 = "", Predicate match = &MatchSingle)
+    {
+        CancelRequested = false;
+        run.Pattern1 = PreparedPattern(FoldCase(pattern1));
+        run.Pattern2 = PreparedPattern(FoldCase(pattern2));
+        run.String2Empty = pattern2.empty();
+        run.Match = match;
+        run.Caption = "Searching f";
+    }
+    void File(const std::string& path) { ScanFile(run, host, path); }
+};
+
+std::string NumberedLines(int count, std::size_t width = 0)
+{
+    std::string text;
+    for (int i = 1; i <= count; ++i) {
+        std::string line = "line " + std::to_string(i);
+        line.resize(std::max(width, line.size()), '.');
+        text += line + "\r\n";
+    }
+    return text;
+}
+
+TEST(ScanFile, NineLinesGiveOnlyTheEndOfFileRefresh)
+{
+    TempDir dir;
+    Scan scan("line");
+    scan.run.Options.WordCount = true;
+    scan.File(dir.Write("nine.txt", NumberedLines(9)));
+    EXPECT_EQ(scan.host.Refreshes, 0);
+    EXPECT_EQ(scan.host.PanelWrites, (Strings{"0=Lines Searched: 9", "2=File Position: 0 Kb", "1=Lines Found: 9"}));
+}
+
+// The refresh comes after the 10th and 20th line, samples the fetched
+// position, copies the caption to the title and then lets events run.
+TEST(ScanFile, TenLineRefreshCadenceAndPanelOrder)
+{
+    TempDir dir;
+    Scan scan("line 1");
+    scan.run.Options.WordCount = true;
+    scan.host.OnEvents = [&](int) { scan.host.PanelWrites.push_back("events"); };
+    scan.File(dir.Write("f.txt", NumberedLines(25, 98))); // 100-byte lines
+    EXPECT_EQ(scan.host.Refreshes, 2);
+    EXPECT_EQ(scan.host.Title, "Searching f");
+    const Strings expected = {
+        "0=Lines Searched: 10", "2=File Position: 1 Kb", "1=Lines Found: 1", "3=Words Found: 1", "events",
+        "0=Lines Searched: 20", "2=File Position: 2 Kb", "1=Lines Found: 11", "3=Words Found: 11", "events",
+        "0=Lines Searched: 25", "2=File Position: 2 Kb", "1=Lines Found: 11",
+    };
+    EXPECT_EQ(scan.host.PanelWrites, expected);
+}
+
+TEST(ScanFile, PanelsFollowTheirOptions)
+{
+    TempDir dir;
+    Scan scan("line");
+    scan.run.Options.LineCount = false;
+    scan.run.Options.Progress = false;
+    scan.File(dir.Write("f.txt", NumberedLines(12)));
+    EXPECT_TRUE(scan.host.PanelWrites.empty());
+    EXPECT_EQ(scan.host.Refreshes, 1);
+}
+
+TEST(ScanFile, NumbersRestartForEachFileWhileTheCountGoesOn)
+{
+    TempDir dir;
+    Scan scan("line");
+    scan.run.Options.Numbering = true;
+    const std::string five = dir.Write("five.txt", NumberedLines(5));
+    scan.File(five);
+    scan.File(five);
+    EXPECT_EQ(scan.host.Lines(), (Strings{"1 : line 1", "2 : line 2", "3 : line 3", "4 : line 4", "5 : line 5",
+                                          "1 : line 1", "2 : line 2", "3 : line 3", "4 : line 4", "5 : line 5"}));
+    EXPECT_EQ(scan.run.LinesSearched, 10);
+    EXPECT_EQ(scan.host.Panels[0], "Lines Searched: 10");
+}
+
+TEST(ScanFile, CaseFoldingFindsAsciiCasesOnly)
+{
+    TempDir dir;
+    Scan scan("fox");
+    scan.File(dir.Write("f.txt", "FOX\r\nFox\r\nfox\r\nf o x\r\n\xc9t\xe9\r\n"));
+    EXPECT_EQ(scan.host.Lines(), (Strings{"FOX", "Fox", "fox"}));
+
+    Scan accented("\xe9");
+    accented.File(dir.Write("g.txt", "\xc9\r\n\xe9\r\n"));
+    EXPECT_EQ(accented.host.Lines(), (Strings{"\xe9"}));
+
+    Scan sensitive("fox");
+    sensitive.run.Pattern1 = PreparedPattern("fox");
+    sensitive.run.Options.CaseSensitive = true;
+    sensitive.File(dir.Write("h.txt", "FOX\r\nfox\r\n"));
+    EXPECT_EQ(sensitive.host.Lines(), (Strings{"fox"}));
+}
+
+TEST(ScanFile, ReverseLogicReportsTheOtherLinesAndCountsNoWords)
+{
+    TempDir dir;
+    Scan scan("fox");
+    scan.run.Options.Reverse = true;
+    scan.run.Options.WordCount = true;
+    scan.File(dir.Write("f.txt", "fox\r\ndog\r\n\r\nfox fox\r\ncat"));
+    EXPECT_EQ(scan.host.Lines(), (Strings{"dog", "", "cat"}));
+    EXPECT_EQ(scan.run.WordsFound, 0);
+
+    Scan empty("");
+    empty.run.Options.Reverse = true;
+    empty.File(dir.Write("g.txt", "a\r\n\r\nb"));
+    EXPECT_EQ(empty.host.Lines(), (Strings{"a", "", "b"}));
+}
+
+TEST(ScanFile, OneOccurrenceStopsEachFileAtItsFirstFoundLine)
+{
+    TempDir dir;
+    Scan scan("hit");
+    scan.run.Options.OneInstance = true;
+    const std::string path = dir.Write("f.txt", "miss\r\nhit 1\r\nhit 2\r\nmiss\r\n");
+    scan.File(path);
+    scan.File(path);
+    EXPECT_EQ(scan.host.Lines(), (Strings{"hit 1", "hit 1"}));
+    EXPECT_EQ(scan.run.LinesSearched, 4);
+}
+
+struct WordCase {
+    std::string pattern1, pattern2, line;
+    std::int64_t words;
+};
+
+TEST(ScanFile, WordCountingCountsOverlappingOccurrences)
+{
+    const WordCase cases[] = {
+        {"ab", "", "abab ab", 3},
+        {"aa", "", "aaa", 2},
+        {"Fox", "", "fox FOX fOx", 3},
+        {"ab", "zz", "abab ab", 0}, // only for string 1 alone
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        TempDir dir;
+        Scan scan(c.pattern1, c.pattern2, c.pattern2.empty() ? &MatchSingle : &MatchOr);
+        scan.run.Options.WordCount = true;
+        scan.File(dir.Write("f.txt", c.line + "\r\n"));
+        EXPECT_EQ(scan.run.WordsFound, c.words);
+    }
+}
+
+TEST(ScanFile, UnopenableAndEmptyFilesShowTheirPosition)
+{
+    TempDir dir;
+    Scan missing("x");
+    missing.File((dir.Path() / "missing.txt").string());
+    EXPECT_EQ(missing.host.Panels[2], "File Position: -0 Kb");
+    EXPECT_EQ(missing.host.Panels[1], "Lines Found: 0");
+
+    Scan empty("x");
+    empty.File(dir.Write("empty.txt", ""));
+    EXPECT_EQ(empty.host.Panels[2], "File Position: 0 Kb");
+    EXPECT_TRUE(empty.host.Lines().empty());
+}
+
+TEST(ScanFile, CancelDuringEventsStopsAfterTheCurrentLine)
+{
+    TempDir dir;
+    Scan scan("line");
+    scan.host.OnEvents = [](int) { CancelRequested = true; };
+    scan.File(dir.Write("f.txt", NumberedLines(30)));
+    EXPECT_EQ(scan.host.Lines().size(), 10u); // the 10th line is still tested
+    EXPECT_EQ(scan.run.LinesSearched, 10);
+    EXPECT_EQ(scan.host.PanelWrites.back(), "1=Lines Found: 10"); // the end-of-file refresh still comes
+    CancelRequested = false;
+}
+
+TEST(ScanFile, UnixModeSplitsLfLines)
+{
+    TempDir dir;
+    Scan scan("b");
+    scan.run.ReadLine = &ReadUnixLine;
+    scan.File(dir.Write("f.txt", "a\nb\nab\n"));
+    EXPECT_EQ(scan.host.Lines(), (Strings{"b", "ab"}));
+}
+
+} // namespace
+} // namespace quillo::test

@@ -1,0 +1,243 @@
+#include "search/failure.h"
+#include "search/run_flags.h"
+#include "search/search_run.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+
+namespace quillo::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+int OpenDescriptors()
+{
+    int count = 0;
+    if (DIR* dir = ::opendir("/proc/self/fd")) {
+        while (::readdir(dir))
+            ++count;
+        ::closedir(dir);
+    }
+    return count;
+}
+
+class SearchRunTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CancelRequested = true; // a run must clear it
+        SearchRunning = false;
+        host.Settings.String1 = "fox";
+    }
+    std::string File(const std::string& name, const std::string& bytes) { return dir.Write(name, bytes); }
+    void ExpectIdle()
+    {
+        EXPECT_TRUE(host.SearchButton);
+        EXPECT_TRUE(host.SearchMenu);
+        EXPECT_TRUE(host.Drop);
+        EXPECT_TRUE(host.Save);
+        EXPECT_FALSE(host.Cancel);
+        EXPECT_TRUE(host.MainPage);
+        EXPECT_FALSE(host.BusyCursor);
+        EXPECT_EQ(host.Title, "Quillo");
+        EXPECT_EQ(host.Caption, "Quillo");
+        EXPECT_FALSE(SearchRunning);
+    }
+
+    TempDir dir;
+    RecordingHost host;
+};
+
+TEST_F(SearchRunTest, LocksRunsAndUnlocksInOrder)
+{
+    const std::string path = File("a.txt", "the fox\r\nno\r\n");
+    host.Files = {path};
+    bool runningSeen = false;
+    host.OnEvents = [&](int) { runningSeen = SearchRunning && !CancelRequested; };
+    SearchRun(host);
+    EXPECT_TRUE(runningSeen);
+    const Strings expected = {
+        "BusyCursor", "CmdSearch-", "mSearch-", "Drop-", "Cancel+", "Save-", "MainPage-",
+        "Caption=Searching " + path,
+        "Beep", "Events",
+        "CmdSearch+", "mSearch+", "Drop+", "Save+", "Cancel-", "ClearSaveName", "Title=Quillo", "Caption=Quillo",
+        "MainPage+", "RestoreCursor",
+    };
+    EXPECT_EQ(host.Events, expected);
+    EXPECT_EQ(Strings(host.PanelWrites.begin(), host.PanelWrites.begin() + 4),
+              (Strings{"0=Lines Searched = None", "1=Lines Found = None", "2=File Position 0 (KB)",
+                       "3=Words Found = None"}));
+    ExpectIdle();
+}
+
+TEST_F(SearchRunTest, HeaderLinesAndFoundLinesForEveryFile)
+{
+    const std::string a = File("a.txt", "The Fox\r\nthe dog\r\nfox and dog\r\n");
+    const std::string b = File("b.txt", "dog only\r\n");
+    host.Files = {a, b, (dir.Path() / "missing.txt").string()};
+    host.Settings.String2 = "Dog";
+    host.Settings.Operator = 1;
+    SearchRun(host);
+    const Strings expected = {
+        "*****  New Search  *****",
+        "***** File: \"" + a + "\"- Search Pattern=fox or Dog *****",
+        "The Fox", "the dog", "fox and dog",
+        "***** File: \"" + b + "\"- Search Pattern=fox or Dog *****",
+        "dog only",
+        "***** File: \"" + host.Files[2] + "\"- Search Pattern=fox or Dog *****",
+    };
+    EXPECT_EQ(host.Lines(), expected);
+    EXPECT_EQ(host.Panels[0], "Lines Searched: 4");
+    EXPECT_EQ(host.Panels[1], "Lines Found: 4");
+    EXPECT_EQ(host.Panels[2], "File Position: -0 Kb"); // the last file could not be opened
+    EXPECT_EQ(host.Panels[3], "Words Found = None");
+}
+
+TEST_F(SearchRunTest, EmptyString2UsesStringOneAloneWhateverTheOperator)
+{
+    host.Files = {File("a.txt", "fox\r\ndog\r\n")};
+    host.Settings.Operator = 2;
+    SearchRun(host);
+    SearchRun(host);
+    const Strings expected = {
+        "*****  New Search  *****", "***** File: \"" + host.Files[0] + "\"- Search Pattern=fox *****", "fox",
+        "*****  New Search  *****", "***** File: \"" + host.Files[0] + "\"- Search Pattern=fox *****", "fox",
+    };
+    EXPECT_EQ(host.Lines(), expected);
+}
+
+TEST_F(SearchRunTest, EmptyFileListIsRefusedWithAMessage)
+{
+    SearchRun(host);
+    EXPECT_EQ(host.Events, (Strings{"BusyCursor", "Error:Enter the filename first", "RestoreCursor"}));
+    EXPECT_TRUE(host.Lines().empty());
+    EXPECT_TRUE(host.PanelWrites.empty());
+}
+
+// With no operator selected the run used to end the program; it now refuses
+// with a message and changes nothing.
+TEST_F(SearchRunTest, MissingOperatorIsRefusedWithAMessage)
+{
+    host.Files = {File("a.txt", "fox\r\n")};
+    host.Settings.Operator = -1;
+    host.Settings.String2 = "dog";
+    SearchRun(host);
+    EXPECT_EQ(host.Events, (Strings{"BusyCursor", "Error:Select an operator first", "RestoreCursor"}));
+    EXPECT_TRUE(host.Lines().empty());
+
+    host.Settings.String2.clear(); // string 1 alone needs no operator
+    SearchRun(host);
+    EXPECT_EQ(host.Lines().back(), "fox");
+}
+
+TEST_F(SearchRunTest, FilesAddedOrRemovedDuringTheRunAreSeenAtTheNextFile)
+{
+    const std::string many = File("many.txt", std::string(30, 'x') + "\r\n" + [] {
+        std::string s;
+        for (int i = 0; i < 20; ++i)
+            s += "fox\r\n";
+        return s;
+    }());
+    const std::string added = File("added.txt", "fox added\r\n");
+    host.Files = {many};
+    host.OnEvents = [&](int call) {
+        if (call == 1)
+            host.Files.push_back(added);
+    };
+    SearchRun(host);
+    EXPECT_EQ(host.Lines().back(), "fox added");
+
+    host.Files = {many, many, many};
+    host.Output.Clear();
+    host.Refreshes = 0;
+    host.OnEvents = [&](int call) {
+        if (call == 1)
+            host.Files.clear();
+    };
+    SearchRun(host);
+    EXPECT_EQ(host.Lines().size(), 2u + 20u); // one header, the first file's lines
+}
+
+TEST_F(SearchRunTest, CancelDuringTheSecondOfThreeFiles)
+{
+    std::string text;
+    for (int i = 0; i < 40; ++i)
+        text += "fox " + std::to_string(i) + "\r\n";
+    host.Files = {File("1.txt", "fox\r\n"), File("2.txt", text), File("3.txt", "fox\r\n")};
+    host.Settings.Options.PromptSave = true;
+    host.OnEvents = [&](int call) {
+        if (call == 1)
+            CancelRequested = true;
+    };
+    SearchRun(host);
+    const Strings lines = host.Lines();
+    ASSERT_EQ(lines.size(), 1u + 2u + 1u + 10u);
+    EXPECT_EQ(lines.back(), "fox 9");
+    for (const auto& line : lines)
+        EXPECT_EQ(line.find("3.txt"), std::string::npos);
+    EXPECT_NE(std::find(host.Events.begin(), host.Events.end(), "Beep"), host.Events.end());
+    EXPECT_EQ(host.Events.back(), "RestoreCursor");
+    EXPECT_EQ(host.Events[host.Events.size() - 2], "AskSave"); // the save prompt comes after a cancel too
+    ExpectIdle();
+}
+
+// A failure in mid-run leaves the window idle and the file closed, then propagates.
+TEST_F(SearchRunTest, RefusedLineLeavesTheIdleStateBehind)
+{
+    RecordingHost small;
+    small.Output = OutputLineStore(400);
+    small.Settings.String1 = "fox";
+    std::string text;
+    for (int i = 0; i < 100; ++i)
+        text += "fox fox fox fox\r\n";
+    small.Files = {File("a.txt", text), File("b.txt", text)};
+    const int descriptors = OpenDescriptors();
+    try {
+        SearchRun(small);
+        FAIL() << "the full list was not reported";
+    } catch (const Failure& failure) {
+        EXPECT_STREQ(failure.what(), "Unable to insert a line");
+    }
+    EXPECT_EQ(OpenDescriptors(), descriptors);
+    EXPECT_TRUE(small.SearchButton && small.SearchMenu && small.Drop && small.Save && small.MainPage);
+    EXPECT_FALSE(small.Cancel || small.BusyCursor || SearchRunning);
+    EXPECT_EQ(small.Title, "Quillo");
+    EXPECT_EQ(small.Caption, "Quillo");
+    for (const auto& line : small.Lines())
+        EXPECT_EQ(line.find("b.txt"), std::string::npos);
+}
+
+TEST_F(SearchRunTest, PromptForSaveWritesTheWholeList)
+{
+    host.Files = {File("a.txt", "fox\r\n")};
+    host.Settings.Options.PromptSave = true;
+    host.Settings.Options.Numbering = true;
+    host.SaveAnswer = (dir.Path() / "out.txt").string();
+    SearchRun(host);
+    EXPECT_EQ(ReadAll(host.SaveAnswer), "*****  New Search  *****\r\n***** File: \"" + host.Files[0] +
+                                            "\"- Search Pattern=fox *****\r\n1 : fox\r\n");
+
+    host.SaveAnswer.clear(); // dialog cancelled: nothing written
+    SearchRun(host);
+    EXPECT_EQ(host.SavedTo.size(), 1u);
+
+    host.SaveAnswer = (dir.Path() / "no-folder" / "out.txt").string();
+    EXPECT_THROW(SearchRun(host), Failure);
+    ExpectIdle();
+}
+
+TEST_F(SearchRunTest, UnixOptionPicksTheUnixReader)
+{
+    host.Files = {File("a.txt", "fox\ndog\nfox\n")};
+    host.Settings.Options.UnixFile = true;
+    SearchRun(host);
+    EXPECT_EQ(host.Lines().size(), 2u + 2u);
+    host.Settings.Options.UnixFile = false;
+    SearchRun(host);
+    EXPECT_EQ(host.Lines().back(), "fox\ndog\nfox\n");
+}
+
+} // namespace
+} // namespace quillo::test

@@ -1,0 +1,81 @@
+// Shared helpers for the engine tests: temporary files and a host that records
+// everything a search run does to the window.
+#pragma once
+
+#include "search/output_store.h"
+#include "search/search_host.h"
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quillo::test {
+
+// A temporary folder removed with the object.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::filesystem::path& Path() const { return path_; }
+    // Writes bytes to a file in the folder and returns its full path.
+    std::string Write(const std::string& name, const std::string& bytes) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string ReadAll(const std::string& path);
+
+// Records the calls of a search run, in order, as readable events.
+class RecordingHost : public RunHost {
+public:
+    RecordingHost();
+
+    SearchSettings Settings;
+    std::vector<std::string> Files;
+    OutputLineStore Output;
+    std::string Panels[4];
+    std::string Title = "Quillo";
+    std::string Caption = "Quillo";
+    std::vector<std::string> Events;      // every call but AppendLine and the panels
+    std::vector<std::string> PanelWrites; // "0=Lines Searched: 10", in order
+    std::vector<std::string> Messages;
+    std::string SaveAnswer;               // what the save dialog answers
+    std::vector<std::string> SavedTo;
+    int Refreshes = 0;                    // ProcessEvents calls
+    // Runs inside ProcessEvents, with the number of the call (1-based).
+    std::function<void(int)> OnEvents;
+
+    bool SearchButton = false, SearchMenu = true, Drop = true, Cancel = false, Save = false, MainPage = true;
+    bool BusyCursor = false;
+
+    std::vector<std::string> Lines() const;
+
+    void AppendLine(std::string_view line) override { Output.Append(line); }
+    void SetPanelText(int panel, std::string_view text) override;
+    void SetApplicationTitle(std::string_view title) override;
+    void ProcessEvents() override;
+    SearchSettings ReadSearchSettings() override { return Settings; }
+    std::size_t FileCount() override { return Files.size(); }
+    std::string FileEntry(std::size_t i) override { return Files.at(i); }
+    void ShowBusyCursor() override;
+    void RestoreCursor() override;
+    void ShowErrorMessage(std::string_view text) override;
+    void SetSearchButtonEnabled(bool on) override { Record("CmdSearch", on), SearchButton = on; }
+    void SetSearchMenuEnabled(bool on) override { Record("mSearch", on), SearchMenu = on; }
+    void SetDropEnabled(bool on) override { Record("Drop", on), Drop = on; }
+    void SetCancelEnabled(bool on) override { Record("Cancel", on), Cancel = on; }
+    void SetSaveEnabled(bool on) override { Record("Save", on), Save = on; }
+    void SetMainPageEnabled(bool on) override { Record("MainPage", on), MainPage = on; }
+    void SetCaption(std::string_view caption) override;
+    void Beep() override { Events.push_back("Beep"); }
+    void ClearSaveDialogName() override { Events.push_back("ClearSaveName"); }
+    std::string AskSaveFileName() override;
+    void SaveOutputList(const std::string& fileName) override;
+
+private:
+    void Record(const char* what, bool on) { Events.push_back(std::string(what) + (on ? "+" : "-")); }
+};
+
+} // namespace quillo::test
