@@ -1,12 +1,66 @@
 #include "text_reader.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace quillo {
+namespace {
+
+// Offset of the first of the bytes a, b in p[0, n), n when there is none (pass
+// the same byte twice to look for one). p[0, n) lies inside a TextReader's
+// block, which is 16-byte aligned and a whole number of groups long, so the
+// aligned 16-byte groups around it are read whole: a scan of a line end costs
+// a few compares, not a library call.
+inline std::size_t FindInBlock(const char* p, std::size_t n, char a, char b) noexcept
+{
+#if defined(__SSE2__)
+    const auto address = reinterpret_cast<std::uintptr_t>(p);
+    const std::size_t skew = address & 15;
+    const char* group = p - skew;
+    const __m128i wantA = _mm_set1_epi8(a);
+    const __m128i wantB = _mm_set1_epi8(b);
+    auto hits = [&](const char* at) {
+        const __m128i bytes = _mm_load_si128(reinterpret_cast<const __m128i*>(at));
+        return static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, wantA), _mm_cmpeq_epi8(bytes, wantB))));
+    };
+    // Bit i of mask stands for p[i - skew + done - 16 + 16]; the first group
+    // drops the bytes before p.
+    unsigned mask = hits(group) >> skew;
+    std::size_t done = 16 - skew; // bytes of p covered so far
+    for (;;) {
+        if (mask) {
+            const std::size_t at = done - (16 - skew) + static_cast<std::size_t>(__builtin_ctz(mask));
+            return at < n ? at : n;
+        }
+        if (done >= n)
+            return n;
+        group += 16;
+        mask = hits(group);
+        skew = 0;
+        done += 16;
+    }
+#else
+    const void* hitA = std::memchr(p, a, n);
+    std::size_t at = hitA ? static_cast<std::size_t>(static_cast<const char*>(hitA) - p) : n;
+    if (b != a) {
+        if (const void* hitB = std::memchr(p, b, at))
+            at = static_cast<std::size_t>(static_cast<const char*>(hitB) - p);
+    }
+    return at;
+#endif
+}
+
+} // namespace
 
 TextReader::TextReader(std::size_t fetchSize) noexcept
     : fetchSize_(static_cast<unsigned>(std::clamp<std::size_t>(fetchSize, 1, TextBlockSize)))

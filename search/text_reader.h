@@ -57,7 +57,10 @@ private:
     unsigned filled_ = 0; // valid bytes in block_, the end marker included
     unsigned next_ = 0;   // next character to hand out
     unsigned limit_ = 0;  // first byte 26 in block_, else filled_
-    unsigned char block_[TextBlockSize + 1];
+    // 16-byte aligned and a whole number of 16-byte groups long: the scans for
+    // line ends read the aligned groups that hold Available() whole, which
+    // never leaves the block.
+    alignas(16) unsigned char block_[(TextBlockSize + 1 + 15) / 16 * 16] = {};
 };
 
 // Replace line with the next line of the file. Called only after AtEnd was false.

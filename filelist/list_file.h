@@ -1,0 +1,22 @@
+// The list file: the file list's entries, one a line.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillo {
+
+// Lines end at CR, LF or CR LF (LF CR is two ends); a zero byte ends the
+// text; a last line without a line end is kept, a final line end adds nothing.
+std::vector<std::string> ParseListText(std::string_view text);
+
+// Raises "Cannot open file <path>" when the file cannot be opened for reading
+// (a folder or anything but a regular file included).
+std::vector<std::string> ReadListFile(const std::string& path);
+
+// Every entry followed by CR LF. Raises "Cannot create file <path>" or
+// "Stream write error".
+void WriteListFile(const std::string& path, const std::vector<std::string>& entries);
+
+} // namespace quillo
