@@ -1,0 +1,65 @@
+#include "settings/options.h"
+
+#include "search/failure.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace quillo {
+namespace {
+
+constexpr std::array<bool, 10> DefaultFlags{true, false, true, false, false, false, false, false, false, false};
+
+TEST(Options, DefaultsWhenNothingIsStored)
+{
+    TempFolder folder;
+    const TIniFile ini(folder / "q.ini");
+    for (const char* content : {static_cast<const char*>(nullptr), "", "[Options]\n", "[Options]\nCount Lines=x\n"}) {
+        if (content)
+            WriteBytes(ini.FileName(), content);
+        const StoredOptions options = ReadOptions(ini);
+        EXPECT_EQ(options.flags, DefaultFlags);
+        EXPECT_EQ(options.defaultOperator, 0);
+    }
+}
+
+// The stored form other copies of the program read: keys, order, "0"/"1".
+TEST(Options, WrittenInTableOrderAndReadBack)
+{
+    TempFolder folder;
+    const TIniFile ini(folder / "q.ini");
+    StoredOptions options;
+    options.flags = {false, true, false, true, true, true, true, true, true, true};
+    options.defaultOperator = -1;
+    WriteOptions(ini, options);
+    EXPECT_EQ(ReadBytes(ini.FileName()),
+              "[Options]\nCount Lines=0\nCount Words=1\nProgress Indicator=0\nTotal Clear=1\nLoad file list=1\n"
+              "Case Sensitive=1\nReverse Logic=1\nSafe After=1\nUnix File=1\nOne Instance=1\nDefault Operator=-1\n");
+    const StoredOptions back = ReadOptions(ini);
+    EXPECT_EQ(back.flags, options.flags);
+    EXPECT_EQ(back.defaultOperator, -1);
+}
+
+TEST(Options, ReadOnlyFileStopsTheFirstWrite)
+{
+    TempFolder folder;
+    const TIniFile ini(folder / "q.ini");
+    WriteBytes(ini.FileName(), "[Options]\nCount Lines=0\n");
+    ASSERT_EQ(::chmod(ini.FileName().c_str(), 0444), 0);
+    EXPECT_THROW(WriteOptions(ini, StoredOptions{}), Failure);
+    EXPECT_EQ(ReadBytes(ini.FileName()), "[Options]\nCount Lines=0\n");
+}
+
+TEST(Options, OperatorSelectionForStoredValues)
+{
+    const std::tuple<int, int, int> cases[] = {// stored, current, selected
+                                               {0, 0, 0}, {3, 0, 3}, {1, 2, 1}, {4, 0, 0}, {7, 2, 2},
+                                               {2147483647, 0, 0}, {-1, 0, -1}, {-2147483647 - 1, 0, -1}};
+    for (const auto& [stored, current, selected] : cases)
+        EXPECT_EQ(OperatorSelection(stored, current), selected) << stored;
+}
+
+} // namespace
+} // namespace quillo
