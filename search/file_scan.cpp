@@ -85,12 +85,29 @@ void ScanFile(RunState& run, ScanHost& host, const std::string& fileName)
     const SearchOptions& options = run.Options;
     const bool countWords = options.WordCount && run.String2Empty && !options.Reverse;
 
+    // The compare line is held in the first bytes of run.CompareLine, which
+    // only grows during the file (a longer line costs no zero fill each time)
+    // and is cut back to the last compare line however the scan ends.
+    struct CompareLineTrim {
+        std::string& buffer;
+        std::size_t length = std::string::npos;
+        ~CompareLineTrim()
+        {
+            if (length != std::string::npos)
+                buffer.resize(length);
+        }
+    } trim{run.CompareLine};
+
     while (!reader.AtEnd() && !CancelRequested) {
         run.ReadLine(reader, run.RawLine);
         std::string_view compare = run.RawLine;
         if (!options.CaseSensitive) {
-            FoldCase(run.RawLine, run.CompareLine);
-            compare = run.CompareLine;
+            const std::size_t length = run.RawLine.size();
+            if (run.CompareLine.size() < length)
+                run.CompareLine.resize(length);
+            FoldCaseInto(run.RawLine, run.CompareLine.data());
+            compare = {run.CompareLine.data(), length};
+            trim.length = length;
         }
         ++run.LinesSearched;
         if (++refresh == 10) {

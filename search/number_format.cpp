@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 namespace quillo {
 namespace {
@@ -66,7 +67,32 @@ void AppendNumber(std::string& out, long double x, const NumberSeparators& separ
     if (magnitude < 99999999.5L) {
         const std::uint64_t value = RoundHalfUp(magnitude);
         // Negative values that round to 0 show "-0" from a size of 0.1 on.
-        if (negative && (value != 0 || magnitude >= 0.1L))
+        const bool sign = negative && (value != 0 || magnitude >= 0.1L);
+        const std::string& thousands = separators.thousands;
+        // At most 8 digits, so at most two separators: built from the right
+        // in one buffer and appended at once.
+        constexpr std::size_t SeparatorRoom = 16;
+        if (thousands.size() <= SeparatorRoom) {
+            char text[1 + 8 + 2 * SeparatorRoom];
+            char* const end = text + sizeof text;
+            char* p = end;
+            std::uint64_t rest = value;
+            int digits = 0;
+            do {
+                if (digits && digits % 3 == 0) {
+                    p -= thousands.size();
+                    std::memcpy(p, thousands.data(), thousands.size());
+                }
+                *--p = static_cast<char>('0' + rest % 10);
+                rest /= 10;
+                ++digits;
+            } while (rest);
+            if (sign)
+                *--p = '-';
+            out.append(p, static_cast<std::size_t>(end - p));
+            return;
+        }
+        if (sign)
             out.push_back('-');
         char digits[20];
         int n = 0;
@@ -78,7 +104,7 @@ void AppendNumber(std::string& out, long double x, const NumberSeparators& separ
         for (int i = n - 1; i >= 0; --i) {
             out.push_back(digits[i]);
             if (i && i % 3 == 0)
-                out += separators.thousands;
+                out += thousands;
         }
         return;
     }

@@ -1,8 +1,13 @@
 #include "predicates.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace quillo {
 namespace {
@@ -27,14 +32,9 @@ constexpr std::array<std::uint8_t, 256> MakeByteRank()
 }
 constexpr auto ByteRank = MakeByteRank();
 
-} // namespace
-
-void FoldCase(std::string_view in, std::string& out)
+// 'a'..'z' to 'A'..'Z' for n bytes (n < 16 when SSE2 is there).
+inline void FoldBytes(const char* src, char* dst, std::size_t n) noexcept
 {
-    out.resize(in.size());
-    const char* src = in.data();
-    char* dst = out.data();
-    std::size_t n = in.size();
     // Eight bytes at a time: flag the bytes 'a'..'z' (high bit clear, value in
     // range) and clear their 0x20 bit.
     constexpr std::uint64_t Ones = 0x0101010101010101ULL;
@@ -58,6 +58,65 @@ void FoldCase(std::string_view in, std::string& out)
     }
 }
 
+#if defined(__SSE2__)
+// As signed bytes, 'a'..'z' are those above 'a' - 1 and below 'z' + 1 (the
+// bytes above 127 are negative); their 0x20 bit goes.
+inline __m128i Fold16(__m128i x) noexcept
+{
+    const __m128i lower = _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8('a' - 1)), _mm_cmplt_epi8(x, _mm_set1_epi8('z' + 1)));
+    return _mm_xor_si128(x, _mm_and_si128(lower, _mm_set1_epi8(0x20)));
+}
+inline __m128i Load16(const char* p) noexcept { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+inline void Store16(char* p, __m128i x) noexcept { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), x); }
+#endif
+
+} // namespace
+
+void FoldCase(std::string_view in, std::string& out)
+{
+    const std::size_t n = in.size();
+    // Growing the string writes zeros first; growing only when needed keeps
+    // that to the lines that are longer than any before.
+    if (out.size() > n)
+        out.resize(n);
+    else if (out.size() < n)
+        out.append(n - out.size(), '\0');
+    const char* src = in.data();
+    char* dst = out.data();
+#if defined(__SSE2__)
+    if (n >= 16) {
+        // Whole groups, then one more that ends where the line ends: folding
+        // is idempotent, so the overlap is harmless even in place.
+        std::size_t at = 0;
+        for (; at + 16 <= n; at += 16)
+            Store16(dst + at, Fold16(Load16(src + at)));
+        if (at < n)
+            Store16(dst + n - 16, Fold16(Load16(src + n - 16)));
+        return;
+    }
+#endif
+    FoldBytes(src, dst, n);
+}
+
+void FoldCaseInto(std::string_view in, char* out) noexcept
+{
+    const std::size_t n = in.size();
+    const char* src = in.data();
+#if defined(__SSE2__)
+    if (n >= 16) {
+        // Whole groups up to the last one that ends inside in, then that last
+        // group again as the one that ends where in ends: nothing outside in
+        // is read.
+        std::size_t at = 0;
+        for (; at + 16 < n; at += 16)
+            Store16(out + at, Fold16(Load16(src + at)));
+        Store16(out + n - 16, Fold16(Load16(src + n - 16)));
+        return;
+    }
+#endif
+    FoldBytes(src, out, n);
+}
+
 std::string FoldCase(std::string_view in)
 {
     std::string out;
@@ -67,10 +126,16 @@ std::string FoldCase(std::string_view in)
 
 PreparedPattern::PreparedPattern(std::string text) : text_(std::move(text))
 {
+    auto rarer = [&](std::size_t i, std::size_t than) {
+        return ByteRank[static_cast<unsigned char>(text_[i])] < ByteRank[static_cast<unsigned char>(text_[than])];
+    };
     for (std::size_t i = 1; i < text_.size(); ++i)
-        if (ByteRank[static_cast<unsigned char>(text_[i])] <
-            ByteRank[static_cast<unsigned char>(text_[anchor_])])
+        if (rarer(i, anchor_))
             anchor_ = i;
+    second_ = anchor_;
+    for (std::size_t i = 0; i < text_.size(); ++i)
+        if (i != anchor_ && (second_ == anchor_ || rarer(i, second_)))
+            second_ = i;
 }
 
 std::size_t PreparedPattern::Find(std::string_view hay) const noexcept
@@ -79,12 +144,45 @@ std::size_t PreparedPattern::Find(std::string_view hay) const noexcept
     if (n == 0 || hay.size() < n)
         return std::string_view::npos;
     const char* const base = hay.data();
+    const std::size_t last = hay.size() - n; // the last possible start
+    std::size_t from = 0;                    // first start not yet ruled out
+#if defined(__SSE2__)
+    // Sixteen starts at a time: those with the anchor byte and the second byte
+    // at their places are compared in full. The loads stay inside hay: a
+    // group's last start is at most last, and both bytes lie within the pattern.
+    if (last >= 15) {
+        const __m128i anchorByte = _mm_set1_epi8(text_[anchor_]);
+        const __m128i secondByte = _mm_set1_epi8(text_[second_]);
+        auto candidates = [&](std::size_t start) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + start + anchor_));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + start + second_));
+            return static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, anchorByte), _mm_cmpeq_epi8(b, secondByte))));
+        };
+        auto first = [&](std::size_t start, unsigned mask) {
+            for (; mask; mask &= mask - 1) {
+                const std::size_t at = start + static_cast<std::size_t>(std::countr_zero(mask));
+                if (std::memcmp(base + at, text_.data(), n) == 0)
+                    return at;
+            }
+            return std::string_view::npos;
+        };
+        for (; from + 15 <= last; from += 16)
+            if (const std::size_t at = first(from, candidates(from)); at != std::string_view::npos)
+                return at;
+        if (from > last)
+            return std::string_view::npos;
+        // The remaining starts as the tail of one more group ending at last.
+        const std::size_t start = last - 15;
+        return first(start, candidates(start) & (~0u << (from - start)));
+    }
+#endif
     const char anchorByte = text_[anchor_];
-    // Candidate anchors lie in [anchor_, hay.size() - n + anchor_].
-    const char* p = base + anchor_;
-    const char* const last = base + (hay.size() - n) + anchor_;
-    while (p <= last) {
-        const void* hit = std::memchr(p, anchorByte, static_cast<std::size_t>(last - p) + 1);
+    // Candidate anchors lie in [from + anchor_, last + anchor_].
+    const char* p = base + from + anchor_;
+    const char* const end = base + last + anchor_;
+    while (p <= end) {
+        const void* hit = std::memchr(p, anchorByte, static_cast<std::size_t>(end - p) + 1);
         if (!hit)
             break;
         const char* start = static_cast<const char*>(hit) - anchor_;

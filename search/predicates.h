@@ -16,9 +16,11 @@ std::size_t contains(std::string_view needle, std::string_view haystack) noexcep
 // is kept. The length never changes.
 void FoldCase(std::string_view in, std::string& out);
 std::string FoldCase(std::string_view in);
+// The same into out[0, in.size()), for callers that keep a buffer of their own.
+void FoldCaseInto(std::string_view in, char* out) noexcept;
 
 // A search string made ready once per run: finding it in a line costs a scan
-// for its rarest byte plus a comparison at each hit.
+// for its two rarest bytes at their distance plus a comparison at each hit.
 class PreparedPattern {
 public:
     PreparedPattern() = default;
@@ -34,6 +36,7 @@ public:
 private:
     std::string text_;
     std::size_t anchor_ = 0; // offset of the rarest byte within text_
+    std::size_t second_ = 0; // offset of the next rarest byte (anchor_ for one byte)
 };
 
 // pattern 1, pattern 2, compare line

@@ -1,6 +1,7 @@
 #include "text_reader.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -13,55 +14,6 @@
 #endif
 
 namespace quillo {
-namespace {
-
-// Offset of the first of the bytes a, b in p[0, n), n when there is none (pass
-// the same byte twice to look for one). p[0, n) lies inside a TextReader's
-// block, which is 16-byte aligned and a whole number of groups long, so the
-// aligned 16-byte groups around it are read whole: a scan of a line end costs
-// a few compares, not a library call.
-inline std::size_t FindInBlock(const char* p, std::size_t n, char a, char b) noexcept
-{
-#if defined(__SSE2__)
-    const auto address = reinterpret_cast<std::uintptr_t>(p);
-    const std::size_t skew = address & 15;
-    const char* group = p - skew;
-    const __m128i wantA = _mm_set1_epi8(a);
-    const __m128i wantB = _mm_set1_epi8(b);
-    auto hits = [&](const char* at) {
-        const __m128i bytes = _mm_load_si128(reinterpret_cast<const __m128i*>(at));
-        return static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, wantA), _mm_cmpeq_epi8(bytes, wantB))));
-    };
-    // Bit i of mask stands for p[i - skew + done - 16 + 16]; the first group
-    // drops the bytes before p.
-    unsigned mask = hits(group) >> skew;
-    std::size_t done = 16 - skew; // bytes of p covered so far
-    for (;;) {
-        if (mask) {
-            const std::size_t at = done - (16 - skew) + static_cast<std::size_t>(__builtin_ctz(mask));
-            return at < n ? at : n;
-        }
-        if (done >= n)
-            return n;
-        group += 16;
-        mask = hits(group);
-        skew = 0;
-        done += 16;
-    }
-#else
-    const void* hitA = std::memchr(p, a, n);
-    std::size_t at = hitA ? static_cast<std::size_t>(static_cast<const char*>(hitA) - p) : n;
-    if (b != a) {
-        if (const void* hitB = std::memchr(p, b, at))
-            at = static_cast<std::size_t>(static_cast<const char*>(hitB) - p);
-    }
-    return at;
-#endif
-}
-
-} // namespace
-
 TextReader::TextReader(std::size_t fetchSize) noexcept
     : fetchSize_(static_cast<unsigned>(std::clamp<std::size_t>(fetchSize, 1, TextBlockSize)))
 {
@@ -134,8 +86,64 @@ void TextReader::Fetch() noexcept
         return;
     }
     filled_ = static_cast<unsigned>(got);
-    const void* marker = std::memchr(block_, TextEndMarker, filled_);
-    limit_ = marker ? static_cast<unsigned>(static_cast<const unsigned char*>(marker) - block_) : filled_;
+    limit_ = filled_;
+    if (MarkLineEnds()) {
+        if (const void* at = std::memchr(block_, TextEndMarker, filled_))
+            limit_ = static_cast<unsigned>(static_cast<const unsigned char*>(at) - block_);
+    }
+}
+
+bool TextReader::MarkLineEnds() noexcept
+{
+    static_assert(TextBlockSize % 64 == 0 && sizeof block_ >= TextBlockSize);
+#if defined(__SSE2__)
+    // The whole block at once (what lies past filled_ is left over from before
+    // and is cut off by limit_): a fixed amount of work per fetch, no branches.
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8(unixEnds_ ? '\n' : '\r');
+    const __m128i marker = _mm_set1_epi8(static_cast<char>(TextEndMarker));
+    __m128i markers = _mm_setzero_si128();
+    std::uint64_t bits[2] = {0, 0};
+    for (unsigned group = 0; group < TextBlockSize / 16; ++group) {
+        const __m128i bytes = _mm_load_si128(reinterpret_cast<const __m128i*>(block_ + 16 * group));
+        const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf));
+        bits[group / 4] |= static_cast<std::uint64_t>(_mm_movemask_epi8(ends)) << (16 * (group % 4));
+        markers = _mm_or_si128(markers, _mm_cmpeq_epi8(bytes, marker));
+    }
+    ends_[0] = bits[0];
+    ends_[1] = bits[1];
+    return _mm_movemask_epi8(markers) != 0; // perhaps only in the left-over bytes
+#else
+    bool marker = false;
+    ends_[0] = ends_[1] = 0;
+    for (unsigned i = 0; i < filled_; ++i) {
+        if (block_[i] == '\r' || (unixEnds_ && block_[i] == '\n'))
+            ends_[i / 64] |= std::uint64_t{1} << (i % 64);
+        else if (block_[i] == TextEndMarker)
+            marker = true;
+    }
+    return marker;
+#endif
+}
+
+std::size_t TextReader::LineEnd(bool unixEnds) noexcept
+{
+    if (unixEnds != unixEnds_) {
+        // The other mode from now on (normally only at the first line).
+        unixEnds_ = unixEnds;
+        MarkLineEnds();
+    }
+    // next_ < limit_ <= 128 here.
+    std::size_t at = limit_;
+    if (next_ < 64) {
+        if (const std::uint64_t rest = ends_[0] >> next_)
+            at = next_ + static_cast<std::size_t>(std::countr_zero(rest));
+        else if (ends_[1])
+            at = 64 + static_cast<std::size_t>(std::countr_zero(ends_[1]));
+    } else if (const std::uint64_t rest = ends_[1] >> (next_ - 64)) {
+        at = next_ + static_cast<std::size_t>(std::countr_zero(rest));
+    }
+    return std::min<std::size_t>(at, limit_) - next_;
 }
 
 unsigned char TextReader::TakeChar() noexcept
@@ -166,14 +174,12 @@ void ReadDosLine(TextReader& reader, std::string& line)
         const std::string_view ready = reader.Available();
         if (ready.empty())
             return;
-        const void* cr = std::memchr(ready.data(), '\r', ready.size());
-        if (!cr) {
-            line.append(ready);
-            reader.Skip(ready.size());
+        const std::size_t length = reader.LineEnd(false);
+        line.append(ready.data(), length);
+        if (length == ready.size()) {
+            reader.Skip(length);
             continue;
         }
-        const auto length = static_cast<std::size_t>(static_cast<const char*>(cr) - ready.data());
-        line.append(ready.data(), length);
         reader.Skip(length + 1);
         TakeLfAfterCr(reader);
         return;
@@ -187,11 +193,7 @@ void ReadUnixLine(TextReader& reader, std::string& line)
         const std::string_view ready = reader.Available();
         if (ready.empty())
             return;
-        std::size_t length = ready.size();
-        if (const void* lf = std::memchr(ready.data(), '\n', length))
-            length = static_cast<std::size_t>(static_cast<const char*>(lf) - ready.data());
-        if (const void* cr = std::memchr(ready.data(), '\r', length))
-            length = static_cast<std::size_t>(static_cast<const char*>(cr) - ready.data());
+        const std::size_t length = reader.LineEnd(true);
         line.append(ready.data(), length);
         if (length == ready.size()) {
             reader.Skip(length);

@@ -50,17 +50,30 @@ public:
     void Skip(std::size_t n) noexcept { next_ += static_cast<unsigned>(n); }
 
 private:
+    friend void ReadDosLine(TextReader& reader, std::string& line);
+    friend void ReadUnixLine(TextReader& reader, std::string& line);
+
     void Fetch() noexcept;
+    // Offset within Available() (not empty) of its first CR, or of its first
+    // CR or LF with unixEnds; Available().size() when there is none.
+    std::size_t LineEnd(bool unixEnds) noexcept;
+    // Fills ends_ for the current block; returns whether it holds a byte 26.
+    bool MarkLineEnds() noexcept;
 
     int fd_ = -1;
     unsigned fetchSize_;
     unsigned filled_ = 0; // valid bytes in block_, the end marker included
     unsigned next_ = 0;   // next character to hand out
     unsigned limit_ = 0;  // first byte 26 in block_, else filled_
-    // 16-byte aligned and a whole number of 16-byte groups long: the scans for
-    // line ends read the aligned groups that hold Available() whole, which
-    // never leaves the block.
-    alignas(16) unsigned char block_[(TextBlockSize + 1 + 15) / 16 * 16] = {};
+    // Where block_ holds line ends (bit i of word i / 64 for byte i): CR, and LF
+    // too with unixEnds_ (the mode of the last line read). Made once per fetch
+    // so that a line end is found without a scan; bits from filled_ on mean
+    // nothing.
+    std::uint64_t ends_[2] = {};
+    bool unixEnds_ = false;
+    // Aligned for the fetch's 16-byte loads of all 128 bytes, and zeroed so
+    // that the bytes a short fetch leaves unwritten are never undefined.
+    alignas(16) unsigned char block_[TextBlockSize + 1] = {};
 };
 
 // Replace line with the next line of the file. Called only after AtEnd was false.

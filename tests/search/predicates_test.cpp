@@ -40,6 +40,15 @@ TEST(FoldCase, OnlyAsciiLowerCaseLettersChange)
         EXPECT_EQ(static_cast<unsigned char>(folded[i]), expected) << "byte " << int(c);
     }
     EXPECT_EQ(FoldCase("\xe9\xc9 fox"), "\xe9\xc9 FOX"); // Latin-1 letters stay apart
+
+    // Every length and offset, into a buffer that held a longer line before.
+    std::string buffer = FoldCase(all);
+    for (std::size_t from = 0; from < 20; ++from)
+        for (std::size_t length = 0; length < 40; ++length) {
+            const std::string_view part(all.data() + 'a' - 5 + from, length);
+            FoldCase(part, buffer);
+            ASSERT_EQ(buffer, folded.substr('a' - 5 + from, length)) << from << "+" << length;
+        }
 }
 
 // The prepared search must agree with a plain search on every input.
@@ -53,9 +62,9 @@ TEST(PreparedPattern, AgreesWithPlainSearchOnRandomText)
             s.push_back(alphabet[random() % alphabet.size()]);
         return s;
     };
-    for (int round = 0; round < 20000; ++round) {
-        const std::string needle = pick(random() % 4);
-        const std::string hay = pick(random() % 24);
+    for (int round = 0; round < 40000; ++round) {
+        const std::string needle = pick(random() % 6);
+        const std::string hay = pick(random() % (round % 2 ? 24 : 80));
         const PreparedPattern pattern(needle);
         const std::size_t expected = needle.empty() ? std::string::npos : hay.find(needle);
         ASSERT_EQ(pattern.Find(hay), expected) << "needle '" << needle << "' hay '" << hay << "'";
