@@ -7,6 +7,7 @@
 // Every figure is the median of N runs over the same warm files. The results
 // are merged into the JSON file: keys this program does not write are kept.
 
+#include "bench_common.h"
 #include "corpus.h"
 #include "flat_json.h"
 
@@ -37,160 +38,7 @@ extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double SecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-[[noreturn]] void Fail(const std::string& what)
-{
-    std::fprintf(stderr, "quillo-bench: FAILED: %s\n", what.c_str());
-    std::exit(1);
-}
-
-void Expect(bool ok, const std::string& what)
-{
-    if (!ok)
-        Fail(what);
-}
-
-// A window stand-in: found lines go to a real output store, panel texts are
-// kept (so they are really formatted), everything else does nothing.
-class BenchHost final : public quillo::RunHost {
-public:
-    BenchHost(const quillo::SearchSettings& settings, const std::vector<std::string>& files,
-              quillo::OutputLineStore& store)
-        : settings_(settings), files_(files), store_(store)
-    {
-    }
-
-    void AppendLine(std::string_view line) override { store_.Append(line); }
-    void SetPanelText(int panel, std::string_view text) override
-    {
-        if (panel >= 0 && panel < 4)
-            panels_[panel].assign(text);
-    }
-    void SetApplicationTitle(std::string_view title) override { title_.assign(title); }
-    void ProcessEvents() override {}
-
-    quillo::SearchSettings ReadSearchSettings() override { return settings_; }
-    std::size_t FileCount() override { return files_.size(); }
-    std::string FileEntry(std::size_t i) override { return files_[i]; }
-
-    void ShowBusyCursor() override {}
-    void RestoreCursor() override {}
-    void ShowErrorMessage(std::string_view text) override { errors_.emplace_back(text); }
-
-    void SetSearchButtonEnabled(bool) override {}
-    void SetSearchMenuEnabled(bool) override {}
-    void SetDropEnabled(bool) override {}
-    void SetCancelEnabled(bool) override {}
-    void SetSaveEnabled(bool) override {}
-    void SetMainPageEnabled(bool) override {}
-
-    void SetCaption(std::string_view caption) override { caption_.assign(caption); }
-    void Beep() override {}
-    void ClearSaveDialogName() override {}
-    std::string AskSaveFileName() override { return {}; }
-    void SaveOutputList(const std::string&) override {}
-
-    const std::string& Panel(int i) const { return panels_[i]; }
-    const std::vector<std::string>& Errors() const { return errors_; }
-
-private:
-    quillo::SearchSettings settings_;
-    const std::vector<std::string>& files_;
-    quillo::OutputLineStore& store_;
-    std::string panels_[4];
-    std::string title_;
-    std::string caption_;
-    std::vector<std::string> errors_;
-};
-
-struct EngineResult {
-    double seconds = 0;
-    std::uint64_t foundLines = 0;  // stored lines other than the run and file headers
-    std::uint64_t foundBytes = 0;  // their lengths summed
-    std::uint64_t headerLines = 0;
-    std::uint64_t storeBytes = 0;  // OutputLineStore::AllocatedBytes()
-    std::string linesSearchedPanel;
-    std::string linesFoundPanel;
-    bool numbered = true;          // every found line starts "<digits> : "
-    std::vector<std::string> errors;
-};
-
-bool IsNumbered(std::string_view line)
-{
-    std::size_t digits = 0;
-    while (digits < line.size() && line[digits] >= '0' && line[digits] <= '9')
-        ++digits;
-    return digits > 0 && line.substr(digits, 3) == " : ";
-}
-
-EngineResult RunEngine(const quillo::SearchSettings& settings, const std::vector<std::string>& files)
-{
-    EngineResult result;
-    quillo::OutputLineStore store;
-    BenchHost host(settings, files, store);
-    const auto start = Clock::now();
-    quillo::SearchRun(host);
-    result.seconds = SecondsSince(start);
-
-    result.storeBytes = store.AllocatedBytes();
-    for (std::size_t i = 0; i < store.Count(); ++i) {
-        const std::string_view line = store.Line(i);
-        if (line.starts_with("*****")) {
-            ++result.headerLines;
-            continue;
-        }
-        ++result.foundLines;
-        result.foundBytes += line.size();
-        if (result.numbered && !IsNumbered(line))
-            result.numbered = false;
-    }
-    result.linesSearchedPanel = host.Panel(0);
-    result.linesFoundPanel = host.Panel(1);
-    result.errors = host.Errors();
-    return result;
-}
-
-constexpr int EngineOpenFlags = O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
-
-// The floor: the same 128-byte fetches the engine makes, and nothing else.
-double ReadFloor(const std::vector<std::string>& files, std::uint64_t expectBytes)
-{
-    char buffer[128];
-    std::uint64_t total = 0;
-    const auto start = Clock::now();
-    for (const std::string& name : files) {
-        const int fd = ::open(name.c_str(), EngineOpenFlags);
-        if (fd < 0)
-            Fail("cannot open " + name);
-        ssize_t got;
-        while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
-            total += static_cast<std::uint64_t>(got);
-        ::close(fd);
-    }
-    const double seconds = SecondsSince(start);
-    Expect(total == expectBytes, "the read loop read " + std::to_string(total) + " bytes, the corpus has " +
-                                     std::to_string(expectBytes));
-    return seconds;
-}
-
-void Warm(const std::vector<std::string>& files)
-{
-    std::vector<char> buffer(std::size_t{1} << 20);
-    for (const std::string& name : files) {
-        const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            Fail("cannot open " + name);
-        while (::read(fd, buffer.data(), buffer.size()) > 0) {
-        }
-        ::close(fd);
-    }
-}
+using namespace bench;
 
 // LC_ALL=C grep -F -i -c word files..., its output read through a pipe (with
 // its output on /dev/null grep would stop at the first match of each file).
@@ -278,13 +126,6 @@ struct Figure {
     std::vector<double> samples;
     double median = 0;
 };
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 void Usage()
 {
