@@ -60,6 +60,10 @@ run: build
 	  xvfb-run -a -s "-screen 0 1024x768x24" ./$(BUILD)/quillo $(ARGS); \
 	fi
 
+# A picture of the main window, taken under Xvfb, for the README.
+screenshot: build
+	scripts/screenshot.sh ./$(BUILD)/quillo docs/screenshot.png
+
 bench: build
 	./$(BUILD)/quillo-bench --out $(BUILD)/bench.json --corpus $(BUILD)/bench-corpus
 

@@ -1,0 +1,52 @@
+#include "app/program.h"
+
+#include "search/number_format.h"
+#include "ui/Unit1.h"
+#include "ui/app_title.h"
+#include "ui/qt_dialogs.h"
+
+#include <QApplication>
+
+#include <clocale>
+
+namespace quillo {
+namespace {
+
+std::vector<std::string>& Arguments()
+{
+    static std::vector<std::string> arguments;
+    return arguments;
+}
+
+} // namespace
+
+const std::vector<std::string>& ProgramArguments()
+{
+    return Arguments();
+}
+
+int RunProgram(int argc, char** argv)
+{
+    Arguments().assign(argv, argv + argc);
+
+    // Qt reads and removes the options it knows (-style, -platform ...) from
+    // the arguments it is given; the program's own command line must reach it
+    // whole, so Qt sees only the program name.
+    int qtArgc = argc > 0 ? 1 : 0;
+    char* qtArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
+    QApplication application(qtArgc, qtArgv);
+    std::setlocale(LC_ALL, "");
+    SetNumberSeparators(SeparatorsFromLocale());
+    SetApplicationTitle(StartTitle);
+
+    QtDialogs dialogs;
+    TForm1 form(dialogs);
+    Form1 = &form;
+    form.Invoke(&TForm1::FormCreate);
+    form.show();
+    QApplication::exec();
+    Form1 = nullptr;
+    return 0;
+}
+
+} // namespace quillo

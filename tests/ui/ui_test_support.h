@@ -1,0 +1,164 @@
+// Shared pieces of the window tests: a scripted stand-in for the dialogs, a
+// fixture with a freshly created main window, and temporary files.
+#pragma once
+
+#include "search/run_flags.h"
+#include "ui/Unit1.h"
+#include "ui/app_title.h"
+#include "ui/dialogs.h"
+#include "ui/page_control.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillo::test {
+
+// Answers every dialog from a script and records what was asked; never blocks.
+class FakeDialogs : public Dialogs {
+public:
+    struct Shown {
+        QString caption;
+        QString text;
+        MsgIcon icon = MsgIcon::None;
+    };
+
+    MsgButton MessageDialog(QWidget*, MsgKind kind, const QString& text, MsgButtons) override
+    {
+        messages.push_back({KindCaption(kind), text, kind == MsgKind::Error ? MsgIcon::Error : MsgIcon::None});
+        return MsgOk;
+    }
+    MsgButton MessageBox(QWidget*, const QString& caption, const QString& text, MsgIcon icon, MsgButtons,
+                         MsgButton defaultButton) override
+    {
+        messages.push_back({caption, text, icon});
+        return defaultButton;
+    }
+    void ShowFailure(QWidget*, const QString& caption, const QString& text) override
+    {
+        failures.push_back({caption, text, MsgIcon::Error});
+    }
+    std::optional<QStringList> OpenFiles(QWidget*, const OpenFilesRequest& request) override
+    {
+        openRequests.push_back(request);
+        return Next(openAnswers);
+    }
+    std::optional<QString> SaveFileName(QWidget*, const SaveFileRequest& request) override
+    {
+        saveRequests.push_back(request);
+        return Next(saveAnswers);
+    }
+    void Beep() override { ++beeps; }
+    void OpenUrl(const QUrl& url) override { urls.push_back(url); }
+
+    std::vector<Shown> messages;
+    std::vector<Shown> failures;
+    std::deque<std::optional<QStringList>> openAnswers; // empty: cancelled
+    std::vector<OpenFilesRequest> openRequests;
+    std::deque<std::optional<QString>> saveAnswers;
+    std::vector<SaveFileRequest> saveRequests;
+    int beeps = 0;
+    std::vector<QUrl> urls;
+
+private:
+    template <class T>
+    static std::optional<T> Next(std::deque<std::optional<T>>& answers)
+    {
+        if (answers.empty())
+            return std::nullopt;
+        struct Pop {
+            std::deque<std::optional<T>>& queue;
+            ~Pop() { queue.pop_front(); }
+        } pop{answers};
+        return answers.front();
+    }
+};
+
+class WindowTest : public ::testing::Test {
+protected:
+    explicit WindowTest(std::uint64_t capacity = OutputLineStore::DefaultCapacity()) : capacity_(capacity) {}
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        CancelRequested = false;
+        SearchRunning = false;
+        SetApplicationTitle(StartTitle);
+        form = std::make_unique<TForm1>(dialogs, capacity_);
+        form->Invoke(&TForm1::FormCreate);
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+    void TearDown() override
+    {
+        form.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    template <class T = QWidget>
+    T* Find(const char* name)
+    {
+        T* found = form->findChild<T*>(QLatin1String(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    QLineEdit* Edit(const char* name) { return Find<QLineEdit>(name); }
+    QCheckBox* Box(const char* name) { return Find<QCheckBox>(name); }
+    QToolButton* Tool(const char* name) { return Find<QToolButton>(name); }
+    QAction* Item(const char* name) { return Find<QAction>(name); }
+    QMenu* Menu(const char* name) { return Find<QMenu>(name); }
+
+    // A file in the test's folder; returns its path as the 8-bit entry.
+    std::string Write(const QString& name, const QByteArray& bytes)
+    {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return QFile::encodeName(file.fileName()).toStdString();
+    }
+    QByteArray Read(const QString& path)
+    {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+        return file.readAll();
+    }
+    std::vector<std::string> OutputLines() const
+    {
+        std::vector<std::string> lines;
+        for (std::size_t i = 0; i < form->OutputLines().Count(); ++i)
+            lines.emplace_back(form->OutputLines().Line(i));
+        return lines;
+    }
+    std::vector<QString> Panels() const
+    {
+        return {form->PanelText(0), form->PanelText(1), form->PanelText(2), form->PanelText(3)};
+    }
+
+    FakeDialogs dialogs;
+    std::unique_ptr<TForm1> form;
+    QTemporaryDir dir;
+
+private:
+    std::uint64_t capacity_;
+};
+
+} // namespace quillo::test

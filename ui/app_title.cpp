@@ -1,0 +1,32 @@
+#include "ui/app_title.h"
+
+namespace quillo {
+namespace {
+
+std::string& Title()
+{
+    static std::string title(StartTitle);
+    return title;
+}
+
+} // namespace
+
+const std::string& ApplicationTitle()
+{
+    return Title();
+}
+
+void SetApplicationTitle(std::string_view title)
+{
+    std::string& current = Title();
+    if (current != title)
+        current.assign(title);
+}
+
+QString ApplicationTitleText()
+{
+    const std::string& title = Title();
+    return QString::fromLocal8Bit(title.data(), static_cast<qsizetype>(title.size()));
+}
+
+} // namespace quillo

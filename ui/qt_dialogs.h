@@ -1,0 +1,21 @@
+// The dialogs as Qt shows them: QMessageBox, QFileDialog, the desktop's bell
+// and QDesktopServices.
+#pragma once
+
+#include "ui/dialogs.h"
+
+namespace quillo {
+
+class QtDialogs : public Dialogs {
+public:
+    MsgButton MessageDialog(QWidget* parent, MsgKind kind, const QString& text, MsgButtons buttons) override;
+    MsgButton MessageBox(QWidget* parent, const QString& caption, const QString& text, MsgIcon icon,
+                         MsgButtons buttons, MsgButton defaultButton) override;
+    void ShowFailure(QWidget* parent, const QString& caption, const QString& text) override;
+    std::optional<QStringList> OpenFiles(QWidget* parent, const OpenFilesRequest& request) override;
+    std::optional<QString> SaveFileName(QWidget* parent, const SaveFileRequest& request) override;
+    void Beep() override;
+    void OpenUrl(const QUrl& url) override;
+};
+
+} // namespace quillo
