@@ -3,6 +3,7 @@
 #include "search/number_format.h"
 #include "ui/Unit1.h"
 #include "ui/app_title.h"
+#include "ui/event_dispatcher.h"
 #include "ui/qt_dialogs.h"
 
 #include <QApplication>
@@ -34,6 +35,7 @@ int RunProgram(int argc, char** argv)
     // whole, so Qt sees only the program name.
     int qtArgc = argc > 0 ? 1 : 0;
     char* qtArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
+    UseLeanEventDispatcher();
     QApplication application(qtArgc, qtArgv);
     std::setlocale(LC_ALL, "");
     SetNumberSeparators(SeparatorsFromLocale());

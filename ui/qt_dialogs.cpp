@@ -97,6 +97,9 @@ void Configure(QFileDialog& dialog, const QString& title, const QList<FileFilter
     if (!filters.isEmpty())
         dialog.selectNameFilter(dialog.nameFilters().value(0));
     dialog.setOption(QFileDialog::ReadOnly, false);
+    // Qt's own dialog: a desktop's native one may need an event loop that
+    // the program does not run (see UseLeanEventDispatcher).
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setWindowModality(Qt::ApplicationModal);
     if (!name.isEmpty())
         dialog.selectFile(name);
