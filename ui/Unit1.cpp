@@ -1,8 +1,14 @@
 #include "ui/Unit1.h"
 
+#include "filelist/drop_names.h"
+#include "filelist/filedrag.h"
+#include "filelist/folder_listing.h"
+#include "filelist/list_file.h"
+#include "search/failure.h"
 #include "search/output_file.h"
 #include "search/run_flags.h"
 #include "search/search_run.h"
+#include "settings/paths.h"
 #include "ui/About.h"
 #include "ui/app_title.h"
 #include "ui/dialogs.h"
@@ -32,7 +38,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <new>
+#include <system_error>
 
 namespace quillo {
 namespace {
@@ -170,6 +178,17 @@ TForm1::TForm1(Dialogs& dialogs, std::uint64_t outputCapacity, QWidget* parent)
 
     BuildStatusBar();
     BuildMenu();
+
+    // Files dropped anywhere on the window go to the drop target, which sits
+    // in front of the window's own event handling. Qt hands a drag to the
+    // innermost widget under the pointer that accepts drops, so the controls
+    // that take text drops by themselves (the edit fields) must not.
+    for (QWidget* child : findChildren<QWidget*>())
+        child->setAcceptDrops(false);
+    FileDrag1 = new TFileDrag(this);
+    FileDrag1->setObjectName(QStringLiteral("FileDrag1"));
+    FileDrag1->OnDrop = [this](TFileDrag*) { Invoke(&TForm1::FileDrag1Drop); };
+    fileListFile_ = ReplaceExtension(FileNameBytes(QCoreApplication::applicationFilePath()), ".lst");
 
     resize(static_cast<int>(std::lround(501 * sx_)), static_cast<int>(std::lround(373 * sy_)));
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -488,7 +507,6 @@ void TForm1::ShowFailure(const char* message) noexcept
 
 void TForm1::FormCreate()
 {
-    // Switch file dropping on; the drop target reads this switch.
     SetDropEnabled(true);
     setWindowTitle(QStringLiteral("Quillo"));
     quillo::SetApplicationTitle(IdleTitle);
@@ -633,11 +651,30 @@ std::string TForm1::FileEntry(std::size_t i)
     return item ? item->data(Qt::UserRole).toByteArray().toStdString() : std::string();
 }
 
+std::vector<std::string> TForm1::FileEntries() const
+{
+    std::vector<std::string> entries;
+    entries.reserve(static_cast<std::size_t>(FileList->count()));
+    for (int i = 0; i < FileList->count(); ++i)
+        entries.push_back(FileList->item(i)->data(Qt::UserRole).toByteArray().toStdString());
+    return entries;
+}
+
 void TForm1::AppendFileEntry(const std::string& entry)
 {
+    if (FileList->count() >= fileListLimit_)
+        throw Failure(std::string(MsgUnableToInsertLine));
     auto* item = new QListWidgetItem(FromBytes(entry));
     item->setData(Qt::UserRole, QByteArray(entry.data(), static_cast<qsizetype>(entry.size())));
     FileList->addItem(item);
+}
+
+void TForm1::LoadFileList(const std::string& listFile)
+{
+    const std::vector<std::string> entries = ReadListFile(listFile);
+    FileList->clear();
+    for (const std::string& entry : entries)
+        AppendFileEntry(entry);
 }
 
 void TForm1::cmdFLClearClick()
@@ -659,12 +696,44 @@ void TForm1::cmdFLDeleteClick()
 
 void TForm1::cmdFLSaveClick()
 {
-    // Writing the list file comes with the list file support.
+    WriteListFile(fileListFile_, FileEntries());
 }
 
 void TForm1::cmdFLLoadClick()
 {
-    // Reading the list file comes with the list file support.
+    std::error_code error;
+    if (!std::filesystem::exists(fileListFile_, error)) {
+        dialogs_.MessageDialog(this, MsgKind::Error, QStringLiteral("You have not saved a file list yet."), MsgOk);
+        return;
+    }
+    LoadFileList(fileListFile_);
+}
+
+void TForm1::FileDrag1Drop()
+{
+    // A copy: the folder question runs a modal loop, and nothing may change
+    // the names under our feet meanwhile.
+    const std::vector<std::string> dropped = FileDrag1->NameWithPath();
+    for (const std::string& path : dropped) {
+        if (IsFolder(path)) {
+            const MsgButton answer = dialogs_.MessageBox(this, FromBytes(FolderQuestionCaption),
+                                                         FromBytes(FolderQuestion(path)), MsgIcon::Warning,
+                                                         MsgYes | MsgNo, MsgYes);
+            if (answer != MsgYes)
+                continue;
+            for (const std::string& name : ListFolderFiles(path))
+                AppendFileEntry(path + "/" + name);
+        } else if (IsExistingFile(path)) {
+            AppendFileEntry(path);
+        }
+    }
+    CmdSearch->setEnabled(FileList->count() > 0 && !FString1->text().isEmpty());
+    mSearch->setEnabled(CmdSearch->isEnabled());
+}
+
+bool TForm1::DropEnabled() const noexcept
+{
+    return FileDrag1->EnableDrop();
 }
 
 // ---- the run's host ----------------------------------------------------------------
@@ -750,7 +819,7 @@ void TForm1::SetSearchMenuEnabled(bool on)
 
 void TForm1::SetDropEnabled(bool on)
 {
-    dropEnabled_ = on;
+    FileDrag1->SetEnableDrop(on);
 }
 
 void TForm1::SetCancelEnabled(bool on)

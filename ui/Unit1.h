@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QAbstractButton;
 class QAction;
@@ -29,6 +30,7 @@ class QMenuBar;
 class QPushButton;
 class QStatusBar;
 class QToolButton;
+class TFileDrag;
 
 namespace quillo {
 
@@ -67,6 +69,7 @@ public:
     void cmdFLDeleteClick();
     void cmdFLSaveClick();
     void cmdFLLoadClick();
+    void FileDrag1Drop();
 
     // Runs a handler the way an event does: a failure leaving it is shown by
     // the error display and goes no further. Returns whether it completed.
@@ -76,8 +79,22 @@ public:
     // The file list: entries are 8-bit strings, kept byte for byte.
     std::size_t FileCount() override;
     std::string FileEntry(std::size_t i) override;
+    std::vector<std::string> FileEntries() const;
+    // Raises "Unable to insert a line" when the list is full.
     void AppendFileEntry(const std::string& entry);
-    bool DropEnabled() const noexcept { return dropEnabled_; }
+    // Replaces the whole list by the list file's entries; the list is emptied
+    // only once the file has been read.
+    void LoadFileList(const std::string& listFile);
+    // The most entries the list takes (the list box's limit unless a test
+    // sets a smaller one).
+    static constexpr int MaxFileEntries = 2147483647;
+    void SetFileListLimit(int limit) noexcept { fileListLimit_ = limit; }
+    bool DropEnabled() const noexcept;
+    TFileDrag* DropTarget() const noexcept { return FileDrag1; }
+
+    // The list file: beside the executable, with its base name and ".lst".
+    const std::string& FileListFile() const noexcept { return fileListFile_; }
+    void SetFileListFile(std::string path) { fileListFile_ = std::move(path); }
 
     // The output list and the status panels as data: always current, also
     // while the screen has not caught up yet.
@@ -199,9 +216,11 @@ private:
     QAction* mClear = nullptr;
     QMenu* About1 = nullptr;
     QAction* About2 = nullptr;
+    TFileDrag* FileDrag1 = nullptr;
 
     OutputListModel* model_ = nullptr;
-    bool dropEnabled_ = false;
+    std::string fileListFile_;
+    int fileListLimit_ = MaxFileEntries;
     bool busy_ = false;
     QString openName_; // OpenDialog1's file name
     QString saveName_; // SaveDialog1's file name

@@ -39,18 +39,26 @@ public:
         QString caption;
         QString text;
         MsgIcon icon = MsgIcon::None;
+        MsgButtons buttons = MsgOk;
+        MsgButton defaultButton = MsgNone;
     };
 
-    MsgButton MessageDialog(QWidget*, MsgKind kind, const QString& text, MsgButtons) override
+    MsgButton MessageDialog(QWidget*, MsgKind kind, const QString& text, MsgButtons buttons) override
     {
-        messages.push_back({KindCaption(kind), text, kind == MsgKind::Error ? MsgIcon::Error : MsgIcon::None});
+        messages.push_back(
+            {KindCaption(kind), text, kind == MsgKind::Error ? MsgIcon::Error : MsgIcon::None, buttons, MsgNone});
         return MsgOk;
     }
-    MsgButton MessageBox(QWidget*, const QString& caption, const QString& text, MsgIcon icon, MsgButtons,
+    // Answers with the next scripted button, else with the default button.
+    MsgButton MessageBox(QWidget*, const QString& caption, const QString& text, MsgIcon icon, MsgButtons buttons,
                          MsgButton defaultButton) override
     {
-        messages.push_back({caption, text, icon});
-        return defaultButton;
+        messages.push_back({caption, text, icon, buttons, defaultButton});
+        if (boxAnswers.empty())
+            return defaultButton;
+        const MsgButton answer = boxAnswers.front();
+        boxAnswers.pop_front();
+        return answer;
     }
     void ShowFailure(QWidget*, const QString& caption, const QString& text) override
     {
@@ -70,6 +78,7 @@ public:
     void OpenUrl(const QUrl& url) override { urls.push_back(url); }
 
     std::vector<Shown> messages;
+    std::deque<MsgButton> boxAnswers;
     std::vector<Shown> failures;
     std::deque<std::optional<QStringList>> openAnswers; // empty: cancelled
     std::vector<OpenFilesRequest> openRequests;
@@ -103,6 +112,8 @@ protected:
         SearchRunning = false;
         SetApplicationTitle(StartTitle);
         form = std::make_unique<TForm1>(dialogs, capacity_);
+        // The window's files live in the test's folder, not beside the test program.
+        form->SetFileListFile(Path("quillo.lst"));
         form->Invoke(&TForm1::FormCreate);
         form->show();
         QApplication::setActiveWindow(form.get());
@@ -126,6 +137,9 @@ protected:
     QToolButton* Tool(const char* name) { return Find<QToolButton>(name); }
     QAction* Item(const char* name) { return Find<QAction>(name); }
     QMenu* Menu(const char* name) { return Find<QMenu>(name); }
+
+    // A name in the test's folder as file-system bytes.
+    std::string Path(const QString& name) const { return QFile::encodeName(dir.filePath(name)).toStdString(); }
 
     // A file in the test's folder; returns its path as the 8-bit entry.
     std::string Write(const QString& name, const QByteArray& bytes)
