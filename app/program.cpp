@@ -1,5 +1,6 @@
 #include "app/program.h"
 
+#include "app/command_line.h"
 #include "search/number_format.h"
 #include "ui/Unit1.h"
 #include "ui/app_title.h"
@@ -44,9 +45,16 @@ int RunProgram(int argc, char** argv)
     QtDialogs dialogs;
     TForm1 form(dialogs);
     Form1 = &form;
+    form.SetCommandLine(ProgramParameters(ProgramArguments()));
+    // A failure inside FormCreate is shown at once and ends it early; the
+    // window still opens.
     form.Invoke(&TForm1::FormCreate);
-    form.show();
-    QApplication::exec();
+    // A close carried out during start-up (a "/GO" run) ends the program
+    // here; its options were written then.
+    if (!form.ClosedWhileStarting()) {
+        form.show();
+        QApplication::exec();
+    }
     Form1 = nullptr;
     return 0;
 }

@@ -8,6 +8,8 @@
 #include "search/output_file.h"
 #include "search/run_flags.h"
 #include "search/search_run.h"
+#include "settings/ini_file.h"
+#include "settings/options.h"
 #include "settings/paths.h"
 #include "ui/About.h"
 #include "ui/app_title.h"
@@ -505,30 +507,72 @@ void TForm1::ShowFailure(const char* message) noexcept
 
 // ---- start and close ----------------------------------------------------------
 
+QCheckBox* TForm1::OptionBox(std::string_view name) const
+{
+    return findChild<QCheckBox*>(QLatin1String(name.data(), static_cast<qsizetype>(name.size())));
+}
+
 void TForm1::FormCreate()
 {
+    starting_ = true;
+    struct StartEnd {
+        bool& starting;
+        ~StartEnd() { starting = false; }
+    } startEnd{starting_};
+
     SetDropEnabled(true);
     setWindowTitle(QStringLiteral("Quillo"));
     quillo::SetApplicationTitle(IdleTitle);
     FOperator->setCurrentIndex(0);
-    // Then: the settings object and the options it holds, the "Word Counting"
-    // rule, the list file when "Load file list on startup" is on, and the
-    // command line.
+
+    SettingsStore = std::make_unique<TIniFile>(settingsFile_.empty() ? SettingsFile() : settingsFile_);
+    // A box whose tick changes here reacts as to a click (OptionOneInstance).
+    const StoredOptions stored = ReadOptions(*SettingsStore);
+    for (std::size_t i = 0; i < OptionFlagKeys.size(); ++i)
+        OptionBox(OptionFlagKeys[i].control)->setChecked(stored.flags[i]);
+    FOperator->setCurrentIndex(OperatorSelection(stored.defaultOperator, FOperator->currentIndex()));
+
+    OptionWordCount->setEnabled(!OptionOneInstance->isChecked() && FString2->text().isEmpty());
+
+    if (OptionLoadList->isChecked())
+        LoadFileList(fileListFile_);
+
+    ApplyCommandLine(commandLine_, *this);
 }
 
 void TForm1::FormClose()
 {
     CancelRequested = true;
-    // Then: the options are written to the settings file and the settings
-    // object is released.
+    if (!SettingsStore)
+        return; // released by an earlier close: nothing is written through it
+    StoredOptions options;
+    for (std::size_t i = 0; i < OptionFlagKeys.size(); ++i)
+        options.flags[i] = OptionBox(OptionFlagKeys[i].control)->isChecked();
+    options.defaultOperator = FOperator->currentIndex();
+    WriteOptions(*SettingsStore, options);
+    SettingsStore.reset();
 }
 
+// Every close of the window comes here: the close box, the window manager
+// and File > Exit. A close that FormClose could not complete (the settings
+// file cannot be written) is refused, and the next one runs FormClose again.
+// During start-up ("/GO" runs inside FormCreate) a close is carried out once:
+// the options are written then, the remaining runs still take place, and the
+// program ends when start-up has finished.
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    if (Invoke(&TForm1::FormClose))
+    if (closedWhileStarting_) {
+        CancelRequested = true;
         event->accept();
-    else
+        return;
+    }
+    if (!Invoke(&TForm1::FormClose)) {
         event->ignore();
+        return;
+    }
+    if (starting_)
+        closedWhileStarting_ = true;
+    event->accept();
 }
 
 void TForm1::Exit1Click()
@@ -734,6 +778,50 @@ void TForm1::FileDrag1Drop()
 bool TForm1::DropEnabled() const noexcept
 {
     return FileDrag1->EnableDrop();
+}
+
+// ---- the command line --------------------------------------------------------------
+
+void TForm1::ShowWrongFilename()
+{
+    dialogs_.MessageBox(this, QStringLiteral("Error:"), QStringLiteral("Wrong filename!"), MsgIcon::Error, MsgOk,
+                        MsgOk);
+}
+
+void TForm1::SetString1(const std::string& text)
+{
+    FString1->setText(FromBytes(text));
+}
+
+void TForm1::SetString2(const std::string& text)
+{
+    FString2->setText(FromBytes(text));
+}
+
+void TForm1::SelectOperator(int index)
+{
+    FOperator->setCurrentIndex(index);
+}
+
+bool TForm1::SearchEnabled()
+{
+    return CmdSearch->isEnabled();
+}
+
+void TForm1::SetSearchEnabled(bool on)
+{
+    CmdSearch->setEnabled(on);
+    mSearch->setEnabled(CmdSearch->isEnabled());
+}
+
+void TForm1::RunSearchFromCommandLine()
+{
+    show();
+    raise();
+    activateWindow();
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    CmdSearchClick();
 }
 
 // ---- the run's host ----------------------------------------------------------------

@@ -2,6 +2,7 @@
 // status bar and main menu. It hosts the search run.
 #pragma once
 
+#include "app/command_line.h"
 #include "search/output_store.h"
 #include "search/search_host.h"
 
@@ -12,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +37,7 @@ class TFileDrag;
 namespace quillo {
 
 class Dialogs;
+class TIniFile;
 class OutputListModel;
 class OutputListView;
 class PageControl;
@@ -43,7 +46,7 @@ struct FileFilter;
 struct OpenFilesRequest;
 struct SaveFileRequest;
 
-class TForm1 : public QMainWindow, public RunHost {
+class TForm1 : public QMainWindow, public RunHost, public CommandLineHost {
     Q_OBJECT
 public:
     // outputCapacity: bytes the output list may hold before it refuses lines.
@@ -53,7 +56,15 @@ public:
 
     // Event handlers. They may raise failures; the connections to the
     // controls show those through the error display (see Invoke).
+    //
+    // FormCreate runs once, before the window is first shown: dropping on,
+    // caption and title, operator "And", the settings object and the options
+    // it holds, the "Word Counting" rule, the list file when "Load file list
+    // on startup" is on, and last the command line (which may run searches).
     void FormCreate();
+    // Runs for every close of the window that is carried out: asks a run to
+    // stop, writes the options and releases the settings object. When the
+    // settings cannot be written the close does not take place.
     void FormClose();
     void CmdOpenClick();
     void CmdSaveClick();
@@ -81,10 +92,10 @@ public:
     std::string FileEntry(std::size_t i) override;
     std::vector<std::string> FileEntries() const;
     // Raises "Unable to insert a line" when the list is full.
-    void AppendFileEntry(const std::string& entry);
+    void AppendFileEntry(const std::string& entry) override;
     // Replaces the whole list by the list file's entries; the list is emptied
     // only once the file has been read.
-    void LoadFileList(const std::string& listFile);
+    void LoadFileList(const std::string& listFile) override;
     // The most entries the list takes (the list box's limit unless a test
     // sets a smaller one).
     static constexpr int MaxFileEntries = 2147483647;
@@ -95,6 +106,30 @@ public:
     // The list file: beside the executable, with its base name and ".lst".
     const std::string& FileListFile() const noexcept { return fileListFile_; }
     void SetFileListFile(std::string path) { fileListFile_ = std::move(path); }
+
+    // The settings file FormCreate binds the settings object to: beside the
+    // executable with ".ini" unless set otherwise before FormCreate.
+    void SetSettingsFile(std::string path) { settingsFile_ = std::move(path); }
+    // The settings object, from FormCreate until a completed FormClose.
+    const TIniFile* Settings() const noexcept { return SettingsStore.get(); }
+
+    // The program's parameters (without its own name, no empty ones), applied
+    // by FormCreate.
+    void SetCommandLine(std::vector<std::string> parameters) { commandLine_ = std::move(parameters); }
+    // Whether FormCreate is still running (start-up, "/GO" runs included).
+    bool Starting() const noexcept { return starting_; }
+    // A close carried out during start-up: the options are written then, and
+    // the program ends once start-up has finished.
+    bool ClosedWhileStarting() const noexcept { return closedWhileStarting_; }
+
+    // CommandLineHost
+    void ShowWrongFilename() override;
+    void SetString1(const std::string& text) override;
+    void SetString2(const std::string& text) override;
+    void SelectOperator(int index) override;
+    bool SearchEnabled() override;
+    void SetSearchEnabled(bool on) override;
+    void RunSearchFromCommandLine() override;
 
     // The output list and the status panels as data: always current, also
     // while the screen has not caught up yet.
@@ -152,6 +187,7 @@ private:
     QRect Scaled(int left, int top, int width, int height) const;
 
     void ShowFailure(const char* message) noexcept;
+    QCheckBox* OptionBox(std::string_view name) const;
     std::function<void()> RouteKey(const QKeyEvent& key, QWidget* receiver);
     void ActivateMenuItem(QAction* item, QMenu* menu);
     void ClickToolButton(QToolButton* button);
@@ -219,6 +255,11 @@ private:
     TFileDrag* FileDrag1 = nullptr;
 
     OutputListModel* model_ = nullptr;
+    std::unique_ptr<TIniFile> SettingsStore;
+    std::string settingsFile_;
+    std::vector<std::string> commandLine_;
+    bool starting_ = false;
+    bool closedWhileStarting_ = false;
     std::string fileListFile_;
     int fileListLimit_ = MaxFileEntries;
     bool busy_ = false;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The built program in a real X window under Xvfb: it starts, shows a window
 # titled "Quillo", and ends with exit code 0 when closed through File > Exit
-# (Alt+F, then X).
+# (Alt+F, then X), having written its settings file. It runs as a copy in a
+# temporary folder, so the settings beside the built program stay untouched.
 set -u
 
 if [ "${1:-}" != "--inside" ]; then
@@ -10,7 +11,10 @@ if [ "${1:-}" != "--inside" ]; then
     done
     exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --inside "$@"
 fi
-binary=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$2" "$work/quillo"
+binary=$work/quillo
 
 export QT_QPA_PLATFORM=xcb
 "$binary" &
@@ -33,4 +37,5 @@ kill -0 "$pid" 2>/dev/null && finish "the program did not end after File > Exit"
 wait "$pid"
 rc=$?
 [ "$rc" -eq 0 ] || finish "exit code $rc"
-echo "PASS: window \"Quillo\" shown and closed through File > Exit, exit code 0"
+grep -q '^Default Operator=0$' "$work/quillo.ini" || finish "no settings written at exit"
+echo "PASS: window \"Quillo\" shown and closed through File > Exit, exit code 0, settings written"

@@ -41,28 +41,29 @@ public:
         MsgIcon icon = MsgIcon::None;
         MsgButtons buttons = MsgOk;
         MsgButton defaultButton = MsgNone;
+        bool overShownWindow = false; // the parent window was on screen
     };
 
-    MsgButton MessageDialog(QWidget*, MsgKind kind, const QString& text, MsgButtons buttons) override
+    MsgButton MessageDialog(QWidget* parent, MsgKind kind, const QString& text, MsgButtons buttons) override
     {
-        messages.push_back(
-            {KindCaption(kind), text, kind == MsgKind::Error ? MsgIcon::Error : MsgIcon::None, buttons, MsgNone});
+        messages.push_back({KindCaption(kind), text, kind == MsgKind::Error ? MsgIcon::Error : MsgIcon::None, buttons,
+                            MsgNone, OnScreen(parent)});
         return MsgOk;
     }
     // Answers with the next scripted button, else with the default button.
-    MsgButton MessageBox(QWidget*, const QString& caption, const QString& text, MsgIcon icon, MsgButtons buttons,
-                         MsgButton defaultButton) override
+    MsgButton MessageBox(QWidget* parent, const QString& caption, const QString& text, MsgIcon icon,
+                         MsgButtons buttons, MsgButton defaultButton) override
     {
-        messages.push_back({caption, text, icon, buttons, defaultButton});
+        messages.push_back({caption, text, icon, buttons, defaultButton, OnScreen(parent)});
         if (boxAnswers.empty())
             return defaultButton;
         const MsgButton answer = boxAnswers.front();
         boxAnswers.pop_front();
         return answer;
     }
-    void ShowFailure(QWidget*, const QString& caption, const QString& text) override
+    void ShowFailure(QWidget* parent, const QString& caption, const QString& text) override
     {
-        failures.push_back({caption, text, MsgIcon::Error});
+        failures.push_back({caption, text, MsgIcon::Error, MsgOk, MsgOk, OnScreen(parent)});
     }
     std::optional<QStringList> OpenFiles(QWidget*, const OpenFilesRequest& request) override
     {
@@ -88,6 +89,8 @@ public:
     std::vector<QUrl> urls;
 
 private:
+    static bool OnScreen(const QWidget* parent) { return parent && parent->isVisible(); }
+
     template <class T>
     static std::optional<T> Next(std::deque<std::optional<T>>& answers)
     {
@@ -114,6 +117,7 @@ protected:
         form = std::make_unique<TForm1>(dialogs, capacity_);
         // The window's files live in the test's folder, not beside the test program.
         form->SetFileListFile(Path("quillo.lst"));
+        form->SetSettingsFile(Path("quillo.ini"));
         form->Invoke(&TForm1::FormCreate);
         form->show();
         QApplication::setActiveWindow(form.get());

@@ -71,7 +71,8 @@ TEST_P(StartOption, HasItsCaptionAndTick)
 
 INSTANTIATE_TEST_SUITE_P(
     Window, StartOption,
-    ::testing::Values(Option{"OptionLineCount", "Line Counting", false},
+    // Without a settings file: "Line Counting" is on by the settings' default.
+    ::testing::Values(Option{"OptionLineCount", "Line Counting", true},
                       Option{"OptionWordCount", "Word Counting", false},
                       Option{"OptionProgress", "Progress Indication", true},
                       Option{"OptionNumbering", "Line Numbering", false},

@@ -1,0 +1,179 @@
+#include "app/command_line.h"
+#include "filelist/list_file.h"
+#include "search/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <sys/stat.h>
+
+namespace quillo::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class FakeWindow : public CommandLineHost {
+public:
+    Strings Files;
+    std::string String1, String2;
+    int Operator = 0;
+    bool Search = false;
+    Strings Runs;     // "string1|operator|string2|files"
+    int WrongFilename = 0;
+
+    void ShowWrongFilename() override { ++WrongFilename; }
+    void AppendFileEntry(const std::string& entry) override { Files.push_back(entry); }
+    void LoadFileList(const std::string& listFile) override { Files = ReadListFile(listFile); }
+    std::size_t FileCount() override { return Files.size(); }
+    void SetString1(const std::string& text) override { String1 = text; }
+    void SetString2(const std::string& text) override { String2 = text; }
+    void SelectOperator(int index) override { Operator = index; }
+    bool SearchEnabled() override { return Search; }
+    void SetSearchEnabled(bool on) override { Search = on; }
+    void RunSearchFromCommandLine() override
+    {
+        Runs.push_back(String1 + "|" + std::to_string(Operator) + "|" + String2 + "|" +
+                       std::to_string(Files.size()));
+    }
+};
+
+struct FormCase {
+    Strings params; // "FILE", "PATTERN", "LIST" stand for real paths
+    Strings files;  // the same stand-ins, "A", "B" for the pattern's files, "X1", "X2" for the list's lines
+    std::string string1, string2;
+    int op;
+    bool search;
+    Strings runs;
+};
+
+class CommandLineForms : public ::testing::TestWithParam<FormCase> {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::create_directory(dir.Path() / "p");
+        names["FILE"] = dir.Write("f.txt", "x");
+        names["A"] = dir.Write("p/a.txt", "a");
+        names["B"] = dir.Write("p/b.txt", "b");
+        names["PATTERN"] = (dir.Path() / "p" / "*.txt").string();
+        names["LIST"] = dir.Write("l.lst", "x1\r\nx2\r\n");
+        names["X1"] = "x1";
+        names["X2"] = "x2";
+    }
+    std::string Real(const std::string& name) { return names.count(name) ? names[name] : name; }
+
+    TempDir dir;
+    std::map<std::string, std::string> names;
+};
+
+TEST_P(CommandLineForms, AcceptedForms)
+{
+    const FormCase& c = GetParam();
+    Strings params, files;
+    for (const auto& p : c.params)
+        params.push_back(Real(p));
+    for (const auto& f : c.files)
+        files.push_back(Real(f));
+    FakeWindow window;
+    ApplyCommandLine(params, window);
+    std::sort(window.Files.begin(), window.Files.end()); // the pattern's files come in directory order
+    EXPECT_EQ(window.Files, files);
+    EXPECT_EQ(window.String1, c.string1);
+    EXPECT_EQ(window.String2, c.string2);
+    EXPECT_EQ(window.Operator, c.op);
+    EXPECT_EQ(window.Search, c.search);
+    EXPECT_EQ(window.Runs, c.runs);
+    EXPECT_EQ(window.WrongFilename, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CommandLineForms,
+    ::testing::Values(
+        FormCase{{"FILE"}, {"FILE"}, "", "", 0, false, {}},
+        FormCase{{"PATTERN"}, {"A", "B"}, "", "", 0, false, {}},
+        FormCase{{"LIST", "/LIST"}, {"X1", "X2"}, "", "", 0, false, {}},
+        FormCase{{"FILE", "/GO"}, {"FILE"}, "", "", 0, false, {}},
+        FormCase{{"FILE", "s1"}, {"FILE"}, "s1", "", 0, true, {}},
+        FormCase{{"FILE", "s1", "/GO"}, {"FILE"}, "s1", "", 0, true, {"s1|0||1"}},
+        FormCase{{"FILE", "s1", "OR", "s2", "/GO"}, {"FILE"}, "s1", "s2", 1, true, {"s1|1|s2|1"}},
+        FormCase{{"FILE", "s1", "XOR", "s2"}, {"FILE"}, "s1", "s2", 2, true, {}},
+        FormCase{{"FILE", "s1", "word", "s2", "/GO"}, {"FILE"}, "s1", "s2", 0, true, {"s1|0|s2|1"}},
+        FormCase{{"FILE", "s1", "&NOT", "/GO"}, {"FILE"}, "s1", "/GO", 3, true, {"s1|3|/GO|1"}},
+        FormCase{{"FILE", "s1", "/GO", "/GO"}, {"FILE"}, "s1", "", 0, true, {"s1|0||1", "s1|0||1"}},
+        FormCase{{"LIST", "s1", "/LIST", "/GO"}, {"X1", "X2"}, "s1", "", 0, true, {"s1|0||2"}},
+        // keywords in any case; operator words only in capitals
+        FormCase{{"FILE", "s1", "/go", "/Go"}, {"FILE"}, "s1", "", 0, true, {"s1|0||1", "s1|0||1"}},
+        FormCase{{"LIST", "/list"}, {"X1", "X2"}, "", "", 0, false, {}},
+        FormCase{{"FILE", "s1", "or", "s2"}, {"FILE"}, "s1", "s2", 0, true, {}},
+        FormCase{{"FILE", "/LIST", "s1", "OR", "s2"}, {"x"}, "", "", 0, false, {}},
+        // a pattern ignores "/LIST"
+        FormCase{{"PATTERN", "s1", "/LIST", "/GO"}, {"A", "B"}, "s1", "", 0, true, {"s1|0||2"}},
+        // search strings are taken verbatim
+        FormCase{{"FILE", "Mixed Case", "OR", "-style"}, {"FILE"}, "Mixed Case", "-style", 1, true, {}}));
+
+// Qt never sees these: options of its own such as "-style" are parameters too.
+TEST(CommandLine, ParametersAreTheArgumentsAfterTheProgramWithoutEmptyOnes)
+{
+    EXPECT_EQ(ProgramParameters({"quillo", "", "-style", "fusion", "", "a b", "/GO"}),
+              (Strings{"-style", "fusion", "a b", "/GO"}));
+    EXPECT_TRUE(ProgramParameters({"quillo"}).empty());
+    EXPECT_TRUE(ProgramParameters({}).empty());
+}
+
+TEST(CommandLine, AndIsNoKeywordAndKeepsTheStoredOperator)
+{
+    TempDir dir;
+    FakeWindow window;
+    window.Operator = 2;
+    ApplyCommandLine({dir.Write("f.txt", "x"), "s1", "AND", "s2"}, window);
+    EXPECT_EQ(window.Operator, 2);
+    EXPECT_EQ(window.String2, "s2");
+}
+
+TEST(CommandLine, WrongFilenameStillAppliesTheRest)
+{
+    TempDir dir;
+    FakeWindow preloaded;
+    preloaded.Files = {"loaded.txt"};
+    ApplyCommandLine({(dir.Path() / "missing.txt").string(), "s1", "OR", "s2", "/GO"}, preloaded);
+    EXPECT_EQ(preloaded.WrongFilename, 1);
+    EXPECT_EQ(preloaded.Files, Strings{"loaded.txt"});
+    EXPECT_EQ(preloaded.Runs, Strings{"s1|1|s2|1"});
+
+    FakeWindow empty;
+    ApplyCommandLine({dir.Path().string(), "s1", "/GO"}, empty); // a folder is no file
+    EXPECT_EQ(empty.WrongFilename, 1);
+    EXPECT_FALSE(empty.Search);
+    EXPECT_TRUE(empty.Runs.empty());
+
+    FakeWindow noMatch;
+    ApplyCommandLine({(dir.Path() / "*.none").string()}, noMatch);
+    EXPECT_EQ(noMatch.WrongFilename, 1);
+}
+
+// "folder/*" used to fail because the folder's own "." entry came first.
+TEST(CommandLine, FolderStarFindsTheFilesHiddenOnesIncluded)
+{
+    TempDir dir;
+    const std::string hidden = dir.Write(".hidden", "h");
+    const std::string plain = dir.Write("plain", "p");
+    std::filesystem::create_directory(dir.Path() / "sub");
+    FakeWindow window;
+    ApplyCommandLine({dir.Path().string() + "/*"}, window);
+    std::sort(window.Files.begin(), window.Files.end());
+    EXPECT_EQ(window.WrongFilename, 0);
+    EXPECT_EQ(window.Files, (Strings{hidden, plain}));
+}
+
+TEST(CommandLine, UnreadableListFileRaisesAndSkipsTheRest)
+{
+    TempDir dir;
+    const std::string list = (dir.Path() / "fifo.lst").string();
+    ASSERT_EQ(::mkfifo(list.c_str(), 0600), 0); // exists, but is no list file
+    FakeWindow window;
+    EXPECT_ANY_THROW(ApplyCommandLine({list, "/LIST", "s1"}, window));
+    EXPECT_TRUE(window.Files.empty());
+}
+
+} // namespace
+} // namespace quillo::test

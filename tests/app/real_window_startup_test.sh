@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# The program started from a shell with a command line that runs a search, and
+# its settings file across the run: a copy of the program with its own .ini
+# ("Prompt for save after search" on) is started with
+#     data.txt s1 OR s2 /GO
+# the save dialog that follows the run is answered with the keyboard, the saved
+# output is checked byte for byte, and File > Exit must leave all eleven
+# options in the section "Options" of the .ini (the operator "Or" from the
+# command line included), with exit code 0.
+#   real_window_startup_test.sh PROGRAM
+set -u
+source "$(dirname "$0")/real_window_lib.sh"
+real_window_start "$0" "$@"
+program=$2
+
+cp "$program" "$work/quillo"
+printf '[Options]\nSafe After=1\n' >"$work/quillo.ini"
+printf 'alpha s1\r\nbeta\r\ngamma S2\r\ndelta s1 s2\r\n' >"$work/data.txt"
+
+(cd / && exec "$work/quillo" "$work/data.txt" s1 OR s2 /GO) &
+quillo=$!
+started $quillo
+
+dialog=$(wait_window '^Select or type an output file\.$')
+[ -n "$dialog" ] || fail "no save dialog after the /GO run"
+xdotool windowactivate --sync "$dialog" 2>/dev/null || xdotool windowfocus --sync "$dialog"
+sleep 0.5
+xdotool type --delay 20 "$work/out.txt"
+sleep 0.3
+xdotool key Return
+for _ in $(seq 50); do
+    [ -s "$work/out.txt" ] && break
+    sleep 0.1
+done
+printf '*****  New Search  *****\r\n***** File: "%s"- Search Pattern=s1 or s2 *****\r\nalpha s1\r\ngamma S2\r\ndelta s1 s2\r\n' \
+    "$work/data.txt" >"$work/expected.txt"
+cmp "$work/out.txt" "$work/expected.txt" || fail "saved output: $(od -c "$work/out.txt" | head -n 20)"
+
+wid=$(wait_window '^Quillo$')
+[ -n "$wid" ] || fail "no window titled Quillo after the run"
+xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
+sleep 0.3
+xdotool key --clearmodifiers alt+f
+sleep 0.5
+xdotool key x
+wait_gone "$quillo" || fail "the program did not end after File > Exit"
+wait "$quillo"
+rc=$?
+[ "$rc" -eq 0 ] || fail "exit code $rc"
+
+printf '[Options]\nSafe After=1\nCount Lines=1\nCount Words=0\nProgress Indicator=1\nTotal Clear=0\nLoad file list=0\nCase Sensitive=0\nReverse Logic=0\nUnix File=0\nOne Instance=0\nDefault Operator=1\n' \
+    >"$work/expected.ini"
+cmp "$work/quillo.ini" "$work/expected.ini" || fail "settings file: $(cat "$work/quillo.ini")"
+echo "PASS: /GO run from the command line saved through the save dialog; File > Exit wrote all eleven options"

@@ -1,0 +1,297 @@
+// Start-up and shutdown: the options read from and written to the settings
+// file, the list file at start, the command line in the window, and closes.
+#include "filelist/list_file.h"
+#include "settings/ini_file.h"
+#include "ui_test_support.h"
+
+#include <QListWidget>
+#include <QTimer>
+#include <QWindow>
+
+#include <sys/stat.h>
+
+namespace quillo::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+const QByteArray DefaultSettings = "[Options]\nCount Lines=1\nCount Words=0\nProgress Indicator=1\nTotal Clear=0\n"
+                                   "Load file list=0\nCase Sensitive=0\nReverse Logic=0\nSafe After=0\nUnix File=0\n"
+                                   "One Instance=0\nDefault Operator=0\n";
+
+// Each test starts its own window, with its own settings and command line.
+class StartupTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        CancelRequested = false;
+        SearchRunning = false;
+        SetApplicationTitle(StartTitle);
+    }
+    // Creates the window and runs FormCreate; returns whether it completed.
+    bool Start(const Strings& parameters = {})
+    {
+        form = std::make_unique<TForm1>(dialogs);
+        form->SetFileListFile(Path("quillo.lst"));
+        form->SetSettingsFile(Path("quillo.ini"));
+        form->SetCommandLine(parameters);
+        return form->Invoke(&TForm1::FormCreate);
+    }
+    QByteArray Settings() { return Read(dir.filePath("quillo.ini")); }
+    int Runs() const
+    {
+        const Strings lines = OutputLines();
+        return static_cast<int>(std::count(lines.begin(), lines.end(), "*****  New Search  *****"));
+    }
+    int Operator() { return Find<QComboBox>("FOperator")->currentIndex(); }
+};
+
+// ---- options ------------------------------------------------------------------
+
+TEST_F(StartupTest, FileExitAndTheWindowManagerWriteEveryOptionButLineNumbering)
+{
+    const std::function<void()> closes[] = {
+        [&] { Item("Exit1")->trigger(); },
+        [&] { form->windowHandle()->close(); }, // as the window manager's close request arrives
+    };
+    for (const auto& close : closes) {
+        QFile::remove(dir.filePath("quillo.ini"));
+        ASSERT_TRUE(Start());
+        form->show();
+        EXPECT_EQ(form->windowTitle(), "Quillo");
+        EXPECT_EQ(ApplicationTitle(), "Quillo");
+        Box("OptionNumbering")->setChecked(true);
+        close();
+        EXPECT_FALSE(form->isVisible());
+        EXPECT_TRUE(CancelRequested);
+        EXPECT_EQ(form->Settings(), nullptr);
+        EXPECT_EQ(Settings(), DefaultSettings);
+    }
+    ASSERT_TRUE(Start());
+    EXPECT_FALSE(Box("OptionNumbering")->isChecked());
+}
+
+struct FlagKey {
+    const char* key;
+    const char* control;
+    bool defaultOn;
+};
+
+void PrintTo(const FlagKey& k, std::ostream* os)
+{
+    *os << k.control;
+}
+
+const FlagKey FlagKeys[] = {
+    {"Count Lines", "OptionLineCount", true},   {"Count Words", "OptionWordCount", false},
+    {"Progress Indicator", "OptionProgress", true}, {"Total Clear", "OptionClearAll", false},
+    {"Load file list", "OptionLoadList", false}, {"Case Sensitive", "OptionCase", false},
+    {"Reverse Logic", "OptionReverse", false},  {"Safe After", "OptionSave", false},
+    {"Unix File", "OptionUnixFile", false},      {"One Instance", "OptionOneInstance", false},
+};
+
+class StoredFlag : public StartupTest, public ::testing::WithParamInterface<FlagKey> {};
+
+TEST_P(StoredFlag, SetsItsOwnBoxOnlyAndIsWrittenBack)
+{
+    const FlagKey& flag = GetParam();
+    Write("quillo.ini", QByteArray("[Options]\n") + flag.key + "=" + (flag.defaultOn ? "0" : "2") + "\n");
+    WriteListFile(Path("quillo.lst"), {});
+    ASSERT_TRUE(Start());
+    for (const FlagKey& other : FlagKeys)
+        EXPECT_EQ(Box(other.control)->isChecked(), other.key == std::string(flag.key) ? !other.defaultOn : other.defaultOn)
+            << other.control;
+    form->close();
+    EXPECT_EQ(TIniFile(Path("quillo.ini")).ReadText("Options", flag.key, ""), flag.defaultOn ? "0" : "1");
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, StoredFlag, ::testing::ValuesIn(FlagKeys),
+                         [](const auto& info) { return std::string(info.param.control); });
+
+TEST_F(StartupTest, StoredOperatorIsTakenBelowFourAndWrittenBackAsSelected)
+{
+    const struct {
+        const char* stored;
+        int selected;
+        const char* written;
+    } cases[] = {{"3", 3, "3"}, {"0x2", 2, "2"}, {"4", 0, "0"}, {"7", 0, "0"}, {"-1", -1, "-1"}, {"$FFFFFFFF", -1, "-1"}};
+    for (const auto& c : cases) {
+        Write("quillo.ini", QByteArray("[Options]\nDefault Operator=") + c.stored + "\n");
+        ASSERT_TRUE(Start());
+        EXPECT_EQ(Operator(), c.selected) << c.stored;
+        form->close();
+        EXPECT_EQ(TIniFile(Path("quillo.ini")).ReadText("Options", "Default Operator", ""), c.written) << c.stored;
+    }
+}
+
+TEST_F(StartupTest, NoStoredOperatorMeansARunWithStringTwoIsRefused)
+{
+    Write("quillo.ini", "[Options]\nDefault Operator=-1\n");
+    const std::string file = Write("a.txt", "fox\r\n");
+    ASSERT_TRUE(Start({file, "fox", "word", "dog", "/GO"}));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].caption, "Error");
+    EXPECT_EQ(dialogs.messages[0].text, "Select an operator first");
+    EXPECT_EQ(Runs(), 0);
+}
+
+TEST_F(StartupTest, StoredOneOccurrenceDisablesWordCountingAsAClickWould)
+{
+    Write("quillo.ini", "[Options]\nCount Words=1\nOne Instance=1\n");
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(Box("OptionWordCount")->isChecked());
+    EXPECT_FALSE(Box("OptionWordCount")->isEnabled());
+    Box("OptionOneInstance")->setChecked(false);
+    EXPECT_TRUE(Box("OptionWordCount")->isEnabled());
+}
+
+TEST_F(StartupTest, ForeignLinesKeysAndSectionsSurviveAClose)
+{
+    Write("quillo.ini", "; written by hand\r\n[Window]\r\nLeft=10\r\n[options]\r\n count lines = 0\r\nExtra=yes\r\n");
+    ASSERT_TRUE(Start());
+    EXPECT_FALSE(Box("OptionLineCount")->isChecked());
+    Box("OptionLineCount")->setChecked(true);
+    form->close();
+    EXPECT_EQ(Settings(), "; written by hand\r\n[Window]\r\nLeft=10\r\n[options]\r\n count lines = 1\r\nExtra=yes\r\n"
+                          "Count Words=0\r\nProgress Indicator=1\r\nTotal Clear=0\r\nLoad file list=0\r\n"
+                          "Case Sensitive=0\r\nReverse Logic=0\r\nSafe After=0\r\nUnix File=0\r\nOne Instance=0\r\n"
+                          "Default Operator=0\r\n");
+}
+
+TEST_F(StartupTest, ReadOnlySettingsRefuseEveryCloseUntilWritable)
+{
+    Write("quillo.ini", "[Options]\n");
+    ASSERT_TRUE(Start());
+    form->show();
+    ASSERT_EQ(::chmod(dir.filePath("quillo.ini").toLocal8Bit().constData(), 0444), 0);
+    const QString message = QString::fromStdString("Unable to write to " + Path("quillo.ini") + ".");
+    form->close();
+    Item("Exit1")->trigger();
+    ASSERT_EQ(dialogs.failures.size(), 2u);
+    for (const auto& f : dialogs.failures) {
+        EXPECT_EQ(f.caption, "Quillo");
+        EXPECT_EQ(f.text, message);
+    }
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(CancelRequested);
+    EXPECT_NE(form->Settings(), nullptr);
+    EXPECT_EQ(Settings(), "[Options]\n");
+
+    ASSERT_EQ(::chmod(dir.filePath("quillo.ini").toLocal8Bit().constData(), 0644), 0);
+    form->close();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(Settings(), DefaultSettings);
+}
+
+// ---- the list file and the command line at start --------------------------------
+
+TEST_F(StartupTest, ListFileLoadedAtStartComesBeforeTheCommandLine)
+{
+    Write("quillo.ini", "[Options]\nLoad file list=1\n");
+    WriteListFile(Path("quillo.lst"), {"a", "", "b"});
+    const std::string file = Write("f.txt", "x");
+    ASSERT_TRUE(Start({file, "s1"}));
+    EXPECT_EQ(form->FileEntries(), (Strings{"a", "", "b", file}));
+    EXPECT_TRUE(Tool("CmdSearch")->isEnabled());
+}
+
+TEST_F(StartupTest, MissingListFileIsReportedBeforeTheWindowAndTheCommandLineIsNotApplied)
+{
+    Write("quillo.ini", "[Options]\nLoad file list=1\n");
+    const std::string file = Write("f.txt", "fox\r\n");
+    EXPECT_FALSE(Start({file, "fox", "/GO"}));
+    ASSERT_EQ(dialogs.failures.size(), 1u);
+    EXPECT_EQ(dialogs.failures[0].caption, "Quillo");
+    EXPECT_EQ(dialogs.failures[0].text, QString::fromStdString("Cannot open file " + Path("quillo.lst") + "."));
+    EXPECT_FALSE(dialogs.failures[0].overShownWindow);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(form->FileCount(), 0u);
+    EXPECT_TRUE(Edit("FString1")->text().isEmpty());
+    EXPECT_EQ(Runs(), 0);
+    EXPECT_EQ(form->windowTitle(), "Quillo");
+    EXPECT_TRUE(form->DropEnabled());
+}
+
+TEST_F(StartupTest, WrongFilenameIsShownAndTheRestStillApplies)
+{
+    ASSERT_TRUE(Start({Path("missing.txt"), "s1", "OR", "s2", "/GO"}));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    const FakeDialogs::Shown& shown = dialogs.messages[0];
+    EXPECT_EQ(shown.caption, "Error:");
+    EXPECT_EQ(shown.text, "Wrong filename!");
+    EXPECT_EQ(shown.icon, MsgIcon::Error);
+    EXPECT_EQ(shown.buttons, MsgOk);
+    EXPECT_FALSE(shown.overShownWindow);
+    EXPECT_EQ(Edit("FString1")->text(), "s1");
+    EXPECT_EQ(Edit("FString2")->text(), "s2");
+    EXPECT_EQ(Operator(), 1);
+    EXPECT_FALSE(Box("OptionWordCount")->isEnabled()); // as if string 2 were typed
+    EXPECT_FALSE(Tool("CmdSearch")->isEnabled());
+    EXPECT_FALSE(Menu("mSearch")->isEnabled());
+    EXPECT_EQ(Runs(), 0);
+}
+
+TEST_F(StartupTest, GoShowsTheWindowLetsPendingEventsRunThenSearchesEachTime)
+{
+    Write("quillo.ini", "[Options]\nSafe After=1\n");
+    const std::string file = Write("f.txt", "fox\r\nhen\r\n");
+    dialogs.saveAnswers = {QString(dir.filePath("out.txt")), std::nullopt};
+    bool pendingRan = false;
+    QTimer::singleShot(0, [&] {
+        pendingRan = true;
+        EXPECT_TRUE(form->isVisible());
+        EXPECT_TRUE(form->Starting());
+        EXPECT_EQ(Runs(), 0);
+    });
+    ASSERT_TRUE(Start({file, "fox", "/GO", "/go"}));
+    EXPECT_TRUE(pendingRan);
+    EXPECT_EQ(Runs(), 2);
+    EXPECT_EQ(dialogs.saveRequests.size(), 2u); // the save prompt after every run
+    const QByteArray header = "***** File: \"" + QByteArray::fromStdString(file) + "\"- Search Pattern=fox *****\r\n";
+    EXPECT_EQ(Read(dir.filePath("out.txt")), "*****  New Search  *****\r\n" + header + "fox\r\n");
+    EXPECT_FALSE(form->Starting());
+    EXPECT_FALSE(form->ClosedWhileStarting());
+}
+
+// A close during a "/GO" run at start-up is carried out once: the options are
+// written then, later closes write nothing, and the remaining runs take place.
+TEST_F(StartupTest, CloseDuringAGoRunWritesTheOptionsOnceAndLetsTheRunsFinish)
+{
+    QByteArray lines;
+    for (int i = 0; i < 300; ++i)
+        lines += "hit " + QByteArray::number(i) + "\r\n";
+    const std::string file = Write("f.txt", lines);
+    QByteArray writtenAtClose;
+    int closes = 0;
+    QTimer watcher;
+    watcher.setInterval(0);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        if (!SearchRunning || Runs() != closes + 1 || closes == 2)
+            return;
+        form->close();
+        if (++closes == 1) {
+            writtenAtClose = Settings();
+            QFile::remove(dir.filePath("quillo.ini")); // a second write would bring it back
+        }
+    });
+    watcher.start();
+    ASSERT_TRUE(Start({file, "hit", "/GO", "/GO", "/GO"}));
+    watcher.stop();
+    EXPECT_EQ(closes, 2);
+    EXPECT_EQ(writtenAtClose, DefaultSettings);
+    EXPECT_FALSE(QFile::exists(dir.filePath("quillo.ini")));
+    EXPECT_TRUE(form->ClosedWhileStarting());
+    EXPECT_EQ(form->Settings(), nullptr);
+    EXPECT_TRUE(dialogs.failures.empty());
+    // Runs 1 and 2 were cut short by the closes; run 3 searched the whole file.
+    const Strings output = OutputLines();
+    EXPECT_EQ(Runs(), 3);
+    EXPECT_LT(output.size(), 3u + 3u + 300u + 2u * 300u);
+    EXPECT_EQ(output.back(), "hit 299");
+    const auto third = std::find(output.rbegin(), output.rend(), "*****  New Search  *****");
+    EXPECT_EQ(third - output.rbegin(), 301);
+}
+
+} // namespace
+} // namespace quillo::test
