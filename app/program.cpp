@@ -53,6 +53,9 @@ int RunProgram(int argc, char** argv)
     // here; its options were written then.
     if (!form.ClosedWhileStarting()) {
         form.show();
+        // Take the keyboard also where nothing else would activate the window
+        // (no window manager, or a start-up message box was the active window).
+        form.activateWindow();
         QApplication::exec();
     }
     Form1 = nullptr;

@@ -7,6 +7,9 @@
 # output is checked byte for byte, and File > Exit must leave all eleven
 # options in the section "Options" of the .ini (the operator "Or" from the
 # command line included), with exit code 0.
+# Then a start with a file name that does not exist: "Wrong filename!" comes
+# before the window, and once it is answered the window takes the keyboard
+# (File > Exit by keys alone ends the program).
 #   real_window_startup_test.sh PROGRAM
 set -u
 source "$(dirname "$0")/real_window_lib.sh"
@@ -51,4 +54,23 @@ rc=$?
 printf '[Options]\nSafe After=1\nCount Lines=1\nCount Words=0\nProgress Indicator=1\nTotal Clear=0\nLoad file list=0\nCase Sensitive=0\nReverse Logic=0\nUnix File=0\nOne Instance=0\nDefault Operator=1\n' \
     >"$work/expected.ini"
 cmp "$work/quillo.ini" "$work/expected.ini" || fail "settings file: $(cat "$work/quillo.ini")"
-echo "PASS: /GO run from the command line saved through the save dialog; File > Exit wrote all eleven options"
+
+"$work/quillo" "$work/missing.txt" s1 &
+quillo=$!
+started $quillo
+box=$(wait_window '^Error:$')
+[ -n "$box" ] || fail "no \"Wrong filename!\" box"
+[ -z "$(xdotool search --onlyvisible --name '^Quillo$')" ] || fail "the window showed before the box was answered"
+xdotool windowactivate --sync "$box" 2>/dev/null || xdotool windowfocus --sync "$box"
+sleep 0.3
+xdotool key Return
+[ -n "$(wait_window '^Quillo$')" ] || fail "no window after the box"
+sleep 0.5
+xdotool key --clearmodifiers alt+f
+sleep 0.5
+xdotool key x
+wait_gone "$quillo" || fail "File > Exit by keys did not reach the window shown after the box"
+wait "$quillo"
+rc=$?
+[ "$rc" -eq 0 ] || fail "exit code $rc after the box"
+echo "PASS: /GO run from the command line saved through the save dialog; File > Exit wrote all eleven options; window takes the keys after \"Wrong filename!\""
