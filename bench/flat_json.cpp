@@ -1,5 +1,7 @@
 #include "flat_json.h"
 
+#include <cstdlib>
+
 #include <cctype>
 #include <cstdio>
 #include <fstream>
@@ -131,6 +133,14 @@ void FlatJson::SetRaw(const std::string& key, std::string raw)
         }
     }
     entries_.emplace_back(key, std::move(raw));
+}
+
+double FlatJson::Number(const std::string& key) const
+{
+    for (const auto& [k, raw] : entries_)
+        if (k == key)
+            return std::strtod(raw.c_str(), nullptr);
+    return 0;
 }
 
 void FlatJson::SetNumber(const std::string& key, double value)

@@ -15,6 +15,8 @@ public:
     // Returns false when the file exists but is not an object we can read.
     bool Load(const std::string& path);
 
+    // The key's value read as a number; 0 when it is missing or no number.
+    double Number(const std::string& key) const;
     void SetNumber(const std::string& key, double value);
     void SetInteger(const std::string& key, unsigned long long value);
 
