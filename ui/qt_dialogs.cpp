@@ -80,19 +80,11 @@ MsgIcon KindIcon(MsgKind kind)
     return MsgIcon::None;
 }
 
-QString FilterString(const QList<FileFilter>& filters)
-{
-    QStringList parts;
-    for (const FileFilter& f : filters)
-        parts << f.description + " (" + f.pattern + ")";
-    return parts.join(";;");
-}
-
 void Configure(QFileDialog& dialog, const QString& title, const QList<FileFilter>& filters, const QString& name)
 {
     if (!title.isEmpty())
         dialog.setWindowTitle(title);
-    const QString filter = FilterString(filters);
+    const QString filter = NameFilterText(filters);
     dialog.setNameFilter(filter);
     if (!filters.isEmpty())
         dialog.selectNameFilter(dialog.nameFilters().value(0));
@@ -106,6 +98,14 @@ void Configure(QFileDialog& dialog, const QString& title, const QList<FileFilter
 }
 
 } // namespace
+
+QString NameFilterText(const QList<FileFilter>& filters)
+{
+    QStringList parts;
+    for (const FileFilter& f : filters)
+        parts << f.description + " (" + (f.pattern == QLatin1String("*.*") ? QStringLiteral("*") : f.pattern) + ")";
+    return parts.join(";;");
+}
 
 ReactivateOnClose::ReactivateOnClose() : previous_(QApplication::activeWindow()) {}
 

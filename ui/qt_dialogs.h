@@ -6,6 +6,11 @@
 
 namespace quillo {
 
+// The name filters as a file dialog takes them: "Text Files (*.txt);;...".
+// "*.*" stands for every file, with or without a dot in its name, as it
+// does in the filter lists the program offers.
+QString NameFilterText(const QList<FileFilter>& filters);
+
 class QtDialogs : public Dialogs {
 public:
     MsgButton MessageDialog(QWidget* parent, MsgKind kind, const QString& text, MsgButtons buttons) override;

@@ -1,6 +1,7 @@
 // The main window at start, its enabling rules and its keyboard rules.
 #include "ui/About.h"
 #include "ui_test_support.h"
+#include "ui/qt_dialogs.h"
 
 #include <QClipboard>
 #include <QListWidget>
@@ -226,6 +227,9 @@ TEST_F(WindowTest, DialogsAreConfiguredAsTheWindowWantsThem)
         filters << f.description + "|" + f.pattern;
     EXPECT_EQ(filters,
               QStringList({"Text Files|*.txt", "Log Files|*.log", "Information Files|*.nfo", "All Files|*.*"}));
+    // In Qt's file dialog "*.*" would hide every file without a dot in its name.
+    EXPECT_EQ(NameFilterText(save.filters),
+              "Text Files (*.txt);;Log Files (*.log);;Information Files (*.nfo);;All Files (*)");
 }
 
 // ---- enabling rules -----------------------------------------------------------
