@@ -49,7 +49,7 @@ namespace {
 
 constexpr int FrameMs = 16;          // display rate
 constexpr qint64 MaxRowFlushMs = 1000;
-constexpr int LayoutCostFactor = 10; // list layouts take at most ~1/10 of the time
+constexpr int LayoutCostFactor = 30; // list layouts take at most ~1/30 of the time
 
 constexpr std::string_view StartPanelTexts[4] = {
     "Lines Searched: None",
