@@ -62,11 +62,5 @@ rest=$(tail -n +2 "$work/quillo.lst" | sort | tr -d '\r' | tr '\n' '|')
 [ "$(wc -l <"$work/quillo.lst")" -eq 3 ] || fail "expected 3 entries"
 grep -q "copied" "$work/drag.log" || fail "the drag source saw no accepted drop: $(cat "$work/drag.log")"
 
-xdotool key --clearmodifiers alt+f
-sleep 0.5
-xdotool key x
-wait_gone "$quillo" || fail "the program did not end after File > Exit"
-wait "$quillo"
-rc=$?
-[ "$rc" -eq 0 ] || fail "exit code $rc"
+exit_through_file_menu "$quillo"
 echo "PASS: a file and a folder dropped from another client; the list file holds the file and the folder's two files"

@@ -77,3 +77,15 @@ wait_gone() {
     done
     return 1
 }
+
+# File > Exit by keys (Alt+F, then X), then the program must end with exit
+# code 0. $1: its pid; $2: what the failure message adds.
+exit_through_file_menu() {
+    xdotool key --clearmodifiers alt+f
+    sleep 0.5
+    xdotool key x
+    wait_gone "$1" || fail "the program did not end after File > Exit${2:+ $2}"
+    wait "$1"
+    local rc=$?
+    [ "$rc" -eq 0 ] || fail "exit code $rc${2:+ $2}"
+}

@@ -43,13 +43,7 @@ wid=$(wait_window '^Quillo$')
 [ -n "$wid" ] || fail "no window titled Quillo after the run"
 xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
 sleep 0.3
-xdotool key --clearmodifiers alt+f
-sleep 0.5
-xdotool key x
-wait_gone "$quillo" || fail "the program did not end after File > Exit"
-wait "$quillo"
-rc=$?
-[ "$rc" -eq 0 ] || fail "exit code $rc"
+exit_through_file_menu "$quillo"
 
 printf '[Options]\nSafe After=1\nCount Lines=1\nCount Words=0\nProgress Indicator=1\nTotal Clear=0\nLoad file list=0\nCase Sensitive=0\nReverse Logic=0\nUnix File=0\nOne Instance=0\nDefault Operator=1\n' \
     >"$work/expected.ini"
@@ -66,11 +60,5 @@ sleep 0.3
 xdotool key Return
 [ -n "$(wait_window '^Quillo$')" ] || fail "no window after the box"
 sleep 0.5
-xdotool key --clearmodifiers alt+f
-sleep 0.5
-xdotool key x
-wait_gone "$quillo" || fail "File > Exit by keys did not reach the window shown after the box"
-wait "$quillo"
-rc=$?
-[ "$rc" -eq 0 ] || fail "exit code $rc after the box"
+exit_through_file_menu "$quillo" "after the \"Wrong filename!\" box"
 echo "PASS: /GO run from the command line saved through the save dialog; File > Exit wrote all eleven options; window takes the keys after \"Wrong filename!\""
