@@ -10,7 +10,8 @@
 namespace quillo {
 namespace {
 
-constexpr std::array<bool, 10> DefaultFlags{true, false, true, false, false, false, false, false, false, false};
+// "Count Lines", "Progress Indicator" and "Unix File" are on.
+constexpr std::array<bool, 10> DefaultFlags{true, false, true, false, false, false, false, false, true, false};
 
 TEST(Options, DefaultsWhenNothingIsStored)
 {
@@ -42,6 +43,16 @@ TEST(Options, WrittenInTableOrderAndReadBack)
     EXPECT_EQ(back.defaultOperator, -1);
 }
 
+TEST(Options, StoredUnixFileOffIsKept)
+{
+    TempFolder folder;
+    const TIniFile ini(folder / "q.ini");
+    WriteBytes(ini.FileName(), "[Options]\nUnix File=0\n");
+    auto expected = DefaultFlags;
+    expected[8] = false;
+    EXPECT_EQ(ReadOptions(ini).flags, expected);
+}
+
 TEST(Options, ReadOnlyFileRefusesEveryKey)
 {
     TempFolder folder;
@@ -71,7 +82,7 @@ TEST(Options, AddedToChangesOfOtherSections)
     ini.Write(changes);
     EXPECT_EQ(ReadBytes(ini.FileName()),
               "[Window]\nLeft=40\n[Options]\nCount Lines=1\nCount Words=0\nProgress Indicator=1\nTotal Clear=0\n"
-              "Load file list=0\nCase Sensitive=0\nReverse Logic=0\nSafe After=0\nUnix File=0\nOne Instance=0\n"
+              "Load file list=0\nCase Sensitive=0\nReverse Logic=0\nSafe After=0\nUnix File=1\nOne Instance=0\n"
               "Default Operator=0\n");
 }
 

@@ -72,7 +72,8 @@ TEST_P(StartOption, HasItsCaptionAndTick)
 
 INSTANTIATE_TEST_SUITE_P(
     Window, StartOption,
-    // Without a settings file: "Line Counting" is on by the settings' default.
+    // Without a settings file: "Line Counting", "Progress Indication" and
+    // "Unix Text File Format" are on by the settings' defaults.
     ::testing::Values(Option{"OptionLineCount", "Line Counting", true},
                       Option{"OptionWordCount", "Word Counting", false},
                       Option{"OptionProgress", "Progress Indication", true},
@@ -82,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Option{"OptionCase", "Case Sensitive Searching", false},
                       Option{"OptionReverse", "Reverse Logic", false},
                       Option{"OptionSave", "Prompt for save after search", false},
-                      Option{"OptionUnixFile", "Unix Text File Format", false},
+                      Option{"OptionUnixFile", "Unix Text File Format", true},
                       Option{"OptionOneInstance", "One occurance only", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
