@@ -64,10 +64,11 @@ run: build
 screenshot: build
 	scripts/screenshot.sh ./$(BUILD)/quillo docs/screenshot.png
 
-# Engine figures, then the run in the main window offscreen and under Xvfb,
-# all written to $(BUILD)/bench.json.
+# Engine figures, the settings file of 10 MB, then the run in the main window
+# offscreen and under Xvfb, all written to $(BUILD)/bench.json.
 bench: build
 	./$(BUILD)/quillo-bench --out $(BUILD)/bench.json --corpus $(BUILD)/bench-corpus
+	./$(BUILD)/quillo-settings-bench --out $(BUILD)/bench.json
 	QT_QPA_PLATFORM=offscreen ./$(BUILD)/quillo-window-bench --out $(BUILD)/bench.json \
 	  --corpus $(BUILD)/bench-corpus --platform offscreen
 	xvfb-run -a -s "-screen 0 1024x768x24" env QT_QPA_PLATFORM=xcb ./$(BUILD)/quillo-window-bench \

@@ -77,7 +77,8 @@ std::vector<std::string> ReadListFile(const std::string& path)
 
 void WriteListFile(const std::string& path, const std::vector<std::string>& entries)
 {
-    FileWriter file(path);
+    FileWriter file(path, {FormatMessage(MsgCannotCreateFile, path), std::string(MsgStreamWriteError)},
+                    FileWriter::MissingFolders::Create);
     for (const std::string& entry : entries) {
         file.Write(entry);
         file.Write("\r\n");

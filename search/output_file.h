@@ -7,8 +7,10 @@
 
 namespace quillo {
 
-// Creates or truncates the file and writes the lines. Raises "Cannot create
-// file %s" when it cannot be created, "Stream write error" when writing fails.
+// Writes the lines to a new file that then takes the name's place in one step
+// (FileWriter). Raises "Cannot create file %s" when it cannot be created (a
+// missing folder, a FIFO or other non-file under the name), "Stream write
+// error" when writing fails; the old file stays whole in both cases.
 void SaveOutputFile(const OutputLineStore& lines, const std::string& fileName);
 
 } // namespace quillo

@@ -1,11 +1,17 @@
-// TIniFile: a private-profile (".ini") settings file, opened afresh for every
-// read and every write; the object itself only holds the file name.
+// TIniFile: a private-profile (".ini") settings file. The file is read and
+// parsed once, at the first read, and every read is answered from that; a
+// write reads the file afresh (so that what was edited by hand meanwhile
+// stays) and replaces it in one step with all its changes.
 #pragma once
 
+#include "settings/profile_format.h"
+
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace quillo {
 
@@ -21,10 +27,29 @@ inline constexpr std::size_t ProfileTextLimit = 1023;
 // (trailing blanks included), gives def.
 int ParseProfileInt(std::string_view text, int def);
 
+// Changes to a settings file, gathered to be written together. They take
+// effect in the order given, as if each key were written on its own.
+class ProfileChanges {
+public:
+    ProfileChanges& SetText(std::string_view section, std::string_view key, std::string_view text);
+    // The decimal form, with "-" for a negative value.
+    ProfileChanges& SetInt(std::string_view section, std::string_view key, int value);
+    // "1" for on, "0" for off.
+    ProfileChanges& SetFlag(std::string_view section, std::string_view key, bool value);
+
+    const std::vector<ProfileEdit>& Edits() const noexcept { return edits_; }
+
+private:
+    std::vector<ProfileEdit> edits_;
+};
+
 class TIniFile {
 public:
     // Touches no file.
-    explicit TIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
+    explicit TIniFile(std::string fileName);
+    ~TIniFile();
+    TIniFile(const TIniFile&) = delete;
+    TIniFile& operator=(const TIniFile&) = delete;
 
     const std::string& FileName() const noexcept { return fileName_; }
 
@@ -36,23 +61,27 @@ public:
     // On exactly when the stored integer (def 1 for on, 0 for off) is not 0.
     bool ReadFlag(std::string_view section, std::string_view key, bool def) const;
 
-    // Sets one key, creating file and section as needed, and replaces the file
-    // in one step: the new contents go to a temporary file in the same folder,
-    // which is flushed to disk and then renamed over the old file, keeping its
-    // permission bits (and owner, where allowed). A symbolic link is followed.
-    // Refused, with quillo::Failure "Unable to write to <file name>" and the
-    // file unchanged, when: the file has no write bit at all (even for root,
-    // who could write it otherwise) or the program may not write it; the file
-    // exists but cannot be read; the temporary file cannot be created (folder
-    // missing or not writable for this process); or writing, flushing or
-    // renaming fails (full disk).
+    // Reads the file as it is now, applies the changes, and replaces the file
+    // in one step (FileWriter): a symbolic link is written at its target and
+    // kept, a missing folder is made. Other keys, sections and lines stay
+    // byte for byte. Refused as a whole, with quillo::Failure "Unable to write
+    // to <file name>" and the file unchanged, when: anything but a regular
+    // file is there; the file has no write bit at all (even for root) or the
+    // program may not write it; it exists but cannot be read; the temporary
+    // file cannot be made; or writing, flushing or renaming fails (full disk).
+    // Later reads see the new values.
+    void Write(const ProfileChanges& changes) const;
+
+    // One key each, written as Write does.
     void WriteText(std::string_view section, std::string_view key, std::string_view text) const;
     void WriteInt(std::string_view section, std::string_view key, int value) const;
-    // Stores "1" for on, "0" for off.
     void WriteFlag(std::string_view section, std::string_view key, bool value) const;
 
 private:
+    const ProfileIndex& Index() const;
+
     std::string fileName_;
+    mutable std::unique_ptr<ProfileIndex> index_; // made at the first read
 };
 
 } // namespace quillo

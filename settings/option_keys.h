@@ -26,7 +26,7 @@ inline constexpr std::array<OptionFlagKey, 10> OptionFlagKeys{{
     {"Case Sensitive", false, "OptionCase"},
     {"Reverse Logic", false, "OptionReverse"},
     {"Safe After", false, "OptionSave"},
-    {"Unix File", false, "OptionUnixFile"},
+    {"Unix File", true, "OptionUnixFile"}, // Linux text files end their lines with LF
     {"One Instance", false, "OptionOneInstance"},
 }};
 

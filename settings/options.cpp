@@ -11,11 +11,18 @@ StoredOptions ReadOptions(const TIniFile& settings)
     return options;
 }
 
-void WriteOptions(const TIniFile& settings, const StoredOptions& options)
+void AddOptions(ProfileChanges& changes, const StoredOptions& options)
 {
     for (std::size_t i = 0; i < OptionFlagKeys.size(); ++i)
-        settings.WriteFlag(OptionsSection, OptionFlagKeys[i].key, options.flags[i]);
-    settings.WriteInt(OptionsSection, DefaultOperatorKey, options.defaultOperator);
+        changes.SetFlag(OptionsSection, OptionFlagKeys[i].key, options.flags[i]);
+    changes.SetInt(OptionsSection, DefaultOperatorKey, options.defaultOperator);
+}
+
+void WriteOptions(const TIniFile& settings, const StoredOptions& options)
+{
+    ProfileChanges changes;
+    AddOptions(changes, options);
+    settings.Write(changes);
 }
 
 } // namespace quillo

@@ -16,8 +16,12 @@ struct StoredOptions {
 // Each key with its default where missing or unreadable.
 StoredOptions ReadOptions(const TIniFile& settings);
 
-// Writes the ten flags, then "Default Operator". The first failing write
-// raises its failure; the keys written before it keep their new values.
+// Adds the ten flags, then "Default Operator", to changes that are written
+// together (with other sections of the same file, say).
+void AddOptions(ProfileChanges& changes, const StoredOptions& options);
+
+// Writes the ten flags, then "Default Operator", in one write of the file:
+// either all of them are stored or, on a failure, none.
 void WriteOptions(const TIniFile& settings, const StoredOptions& options);
 
 // The FOperator item to select at start-up for a stored value: a value below

@@ -1,11 +1,63 @@
 #include "settings/paths.h"
 
 #include "search/failure.h"
+#include "search/write_target.h"
 
+#include <cstdlib>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#ifndef QUILLO_INSTALL_BINDIR
+#error "QUILLO_INSTALL_BINDIR: the install prefix's bin folder, set by the build"
+#endif
+
 namespace quillo {
+namespace {
+
+std::string_view WithoutTrailingSlashes(std::string_view path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.remove_suffix(1);
+    return path;
+}
+
+// folder + "/" + name, with one slash also when folder is the root.
+std::string Join(std::string_view folder, std::string_view name)
+{
+    folder = WithoutTrailingSlashes(folder);
+    std::string out(folder == "/" ? "" : folder);
+    return out.append("/").append(name);
+}
+
+std::string BaseName(std::string_view path)
+{
+    const auto slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string HomeFolder()
+{
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return home;
+    if (const passwd* user = ::getpwuid(::geteuid()); user && user->pw_dir)
+        return user->pw_dir;
+    return {};
+}
+
+// The folder with its links resolved, so that a prefix reached through a
+// link still counts; as given when it does not exist.
+std::string Resolved(const std::string& folder)
+{
+    if (char* real = ::realpath(folder.c_str(), nullptr)) {
+        std::string out(real);
+        std::free(real);
+        return out;
+    }
+    return folder;
+}
+
+} // namespace
 
 std::string ReplaceExtension(std::string_view path, std::string_view extension)
 {
@@ -37,6 +89,43 @@ std::string ExecutablePath()
     return path;
 }
 
-std::string SettingsFile() { return ReplaceExtension(ExecutablePath(), ".ini"); }
+std::optional<std::string> UserConfigFolder(const std::optional<std::string>& xdgConfigHome, std::string_view home)
+{
+    if (xdgConfigHome && xdgConfigHome->starts_with('/'))
+        return Join(*xdgConfigHome, "quillo");
+    if (home.starts_with('/'))
+        return Join(Join(home, ".config"), "quillo");
+    return std::nullopt;
+}
+
+std::string ProgramFile(const ProgramPlace& place, std::string_view extension)
+{
+    std::string beside = ReplaceExtension(place.executable, extension);
+    const bool installed = WithoutTrailingSlashes(FolderOf(place.executable)) ==
+                           WithoutTrailingSlashes(place.installBinFolder);
+    if (!installed && place.folderWritable)
+        return beside;
+    const auto folder = UserConfigFolder(place.xdgConfigHome, place.home);
+    if (!folder)
+        return beside;
+    return Join(*folder, BaseName(beside));
+}
+
+ProgramPlace CurrentProgramPlace()
+{
+    ProgramPlace place;
+    place.executable = ExecutablePath();
+    place.installBinFolder = Resolved(QUILLO_INSTALL_BINDIR);
+    const std::string folder = FolderOf(place.executable);
+    place.folderWritable = ::access(folder.empty() ? "." : folder.c_str(), W_OK) == 0;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"))
+        place.xdgConfigHome = xdg;
+    place.home = HomeFolder();
+    return place;
+}
+
+std::string SettingsFile() { return ProgramFile(CurrentProgramPlace(), ".ini"); }
+
+std::string ListFile() { return ProgramFile(CurrentProgramPlace(), ".lst"); }
 
 } // namespace quillo

@@ -24,11 +24,16 @@
 // appended at the end. New lines end like the file's first line (CR LF or LF;
 // LF for a file without any line end); a last line without a line end gets one
 // before anything is added after it.
+//
+// Every function here reads the text once from start to end and keeps no
+// record of its lines, so a large file of blank lines costs little.
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace quillo {
 
@@ -44,5 +49,31 @@ std::optional<std::string> FindProfileValue(std::string_view content, std::strin
 // and any line break in section, key or value.
 std::string SetProfileValue(std::string_view content, std::string_view section, std::string_view key,
                             std::string_view value);
+
+struct ProfileEdit {
+    std::string section;
+    std::string key;
+    std::string value;
+};
+
+// content after the edits, in one pass: exactly the text that SetProfileValue
+// applied once per edit, in order, would give. Throws std::invalid_argument,
+// before anything is changed, when any edit would be refused.
+std::string SetProfileValues(std::string_view content, std::span<const ProfileEdit> edits);
+
+// Every key's value, read from a text once: the first key of a name in any
+// section of a name, as FindProfileValue finds it.
+class ProfileIndex {
+public:
+    ProfileIndex() = default;
+    explicit ProfileIndex(std::string_view content);
+
+    std::optional<std::string_view> Find(std::string_view section, std::string_view key) const;
+    // What a read gives after the key has been written with value.
+    void Set(std::string_view section, std::string_view key, std::string_view value);
+
+private:
+    std::unordered_map<std::string, std::string> values_; // folded "SECTION\nKEY" -> trimmed value
+};
 
 } // namespace quillo

@@ -107,6 +107,22 @@ QString NameFilterText(const QList<FileFilter>& filters)
     return parts.join(";;");
 }
 
+QString SaveNameRefusal(const QString& name)
+{
+    const QFileInfo info(name);
+    const QFileInfo folder(info.absolutePath());
+    QString reason;
+    if (info.exists())
+        reason = info.isWritable() ? QString() : QStringLiteral("This file or its folder is write-protected.");
+    else if (!folder.exists())
+        reason = QStringLiteral("The folder %1 does not exist.").arg(folder.filePath());
+    else if (!folder.isDir())
+        reason = QStringLiteral("%1 is not a folder.").arg(folder.filePath());
+    else if (!folder.isWritable())
+        reason = QStringLiteral("This file or its folder is write-protected.");
+    return reason.isEmpty() ? reason : name + "\n" + reason + "\nChoose another file name.";
+}
+
 ReactivateOnClose::ReactivateOnClose() : previous_(QApplication::activeWindow()) {}
 
 ReactivateOnClose::~ReactivateOnClose()
@@ -171,15 +187,11 @@ std::optional<QString> QtDialogs::SaveFileName(QWidget* parent, const SaveFileRe
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
         name = dialog.selectedFiles().value(0);
-        // A read-only file, or a new file in a folder we cannot write to, is
-        // refused here rather than failing after the dialog has closed.
-        const QFileInfo info(name);
-        const bool refused = info.exists() ? !info.isWritable() : !QFileInfo(info.absolutePath()).isWritable();
-        if (!refused)
+        // Refused here rather than failing after the dialog has closed.
+        const QString refusal = SaveNameRefusal(name);
+        if (refusal.isEmpty())
             return name;
-        Run(parent, dialog.windowTitle(),
-            name + "\nThis file or its folder is write-protected.\nChoose another file name.", MsgIcon::Warning,
-            MsgOk, MsgOk);
+        Run(parent, dialog.windowTitle(), refusal, MsgIcon::Warning, MsgOk, MsgOk);
     }
 }
 

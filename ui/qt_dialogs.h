@@ -11,6 +11,12 @@ namespace quillo {
 // does in the filter lists the program offers.
 QString NameFilterText(const QList<FileFilter>& filters);
 
+// Why a name chosen in the save dialog cannot be taken, as the warning shown
+// before the dialog comes back; empty when it can. A name in a folder that is
+// not there says so and names the folder; a read-only file, or a new file in
+// a folder the program cannot write to, is write-protected.
+QString SaveNameRefusal(const QString& name);
+
 class QtDialogs : public Dialogs {
 public:
     MsgButton MessageDialog(QWidget* parent, MsgKind kind, const QString& text, MsgButtons buttons) override;

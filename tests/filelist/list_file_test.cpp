@@ -50,16 +50,33 @@ TEST(ListFile, SaveAndLoadGiveBackTheSameEntries)
     EXPECT_TRUE(ReadListFile(path).empty());
 }
 
+// The list file's folder in the user's configuration folder is made at the
+// first save.
+TEST(ListFile, SaveMakesTheMissingFolder)
+{
+    TempDir dir;
+    const std::string path = (dir.Path() / "config" / "quillo" / "quillo.lst").string();
+    WriteListFile(path, {"a"});
+    EXPECT_EQ(ReadAll(path), "a\r\n");
+    EXPECT_EQ(std::filesystem::status(dir.Path() / "config").permissions(), std::filesystem::perms::owner_all);
+}
+
 TEST(ListFile, FailuresNameTheFile)
 {
     TempDir dir;
-    const std::string missing = (dir.Path() / "none" / "quillo.lst").string();
-    try {
-        WriteListFile(missing, {"a"});
-        FAIL();
-    } catch (const Failure& failure) {
-        EXPECT_EQ(std::string(failure.what()), "Cannot create file " + missing);
+    const std::string fifo = (dir.Path() / "fifo.lst").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string blocked = dir.Write("plain", "x") + "/quillo.lst";
+    for (const std::string& path : {fifo, blocked, dir.Path().string()}) {
+        try {
+            WriteListFile(path, {"a"}); // never blocks on a FIFO
+            FAIL() << path;
+        } catch (const Failure& failure) {
+            EXPECT_EQ(std::string(failure.what()), "Cannot create file " + path);
+        }
     }
+    EXPECT_EQ(ReadAll(dir.Path() / "plain"), "x");
+    const std::string missing = (dir.Path() / "none" / "quillo.lst").string();
     for (const std::string& path : {missing, dir.Path().string()}) {
         try {
             ReadListFile(path);
@@ -68,9 +85,17 @@ TEST(ListFile, FailuresNameTheFile)
             EXPECT_EQ(std::string(failure.what()), "Cannot open file " + path);
         }
     }
-    const std::string fifo = (dir.Path() / "fifo.lst").string();
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_THROW(ReadListFile(fifo), Failure); // never blocks on a FIFO
+}
+
+TEST(ListFile, FullDiskLeavesTheOldListWhole)
+{
+    TempDir dir;
+    const std::string path = dir.Write("quillo.lst", "/old/a.txt\r\n/old/b.txt\r\n");
+    const std::string message = FailureWithFileSizeLimit(8, [&] { WriteListFile(path, {"/new/a.txt", "/new/b.txt"}); });
+    EXPECT_EQ(message, "Stream write error");
+    EXPECT_EQ(ReadAll(path), "/old/a.txt\r\n/old/b.txt\r\n");
+    EXPECT_TRUE(LeftoverTemporaries(dir.Path()).empty());
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 
 namespace quillo::test {
 namespace {
@@ -108,21 +107,6 @@ TEST(OutputFile, FileThatCannotBeCreatedIsReportedWithItsName)
         FAIL() << "no failure";
     } catch (const Failure& failure) {
         EXPECT_EQ(std::string(failure.what()), "Cannot create file " + path);
-    }
-}
-
-TEST(OutputFile, FullDiskIsAStreamWriteError)
-{
-    struct stat st;
-    if (::stat("/dev/full", &st) != 0)
-        GTEST_SKIP() << "no /dev/full";
-    OutputLineStore store(1 << 20);
-    store.Append("a");
-    try {
-        SaveOutputFile(store, "/dev/full");
-        FAIL() << "no failure";
-    } catch (const Failure& failure) {
-        EXPECT_STREQ(failure.what(), "Stream write error");
     }
 }
 

@@ -27,6 +27,14 @@ private:
 
 std::string ReadAll(const std::string& path);
 
+// Runs body in a child process whose files cannot grow past limit bytes, as
+// on a full disk (a write beyond it fails; SIGXFSZ is ignored there), and
+// gives the message of the quillo::Failure that body raised, or "no failure".
+std::string FailureWithFileSizeLimit(std::size_t limit, const std::function<void()>& body);
+
+// Temporary files left in folder or below it by an interrupted save.
+std::vector<std::string> LeftoverTemporaries(const std::filesystem::path& folder);
+
 // Records the calls of a search run, in order, as readable events.
 class RecordingHost : public RunHost {
 public:

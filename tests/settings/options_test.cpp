@@ -10,15 +10,16 @@
 namespace quillo {
 namespace {
 
-constexpr std::array<bool, 10> DefaultFlags{true, false, true, false, false, false, false, false, false, false};
+// "Count Lines", "Progress Indicator" and "Unix File" are on.
+constexpr std::array<bool, 10> DefaultFlags{true, false, true, false, false, false, false, false, true, false};
 
 TEST(Options, DefaultsWhenNothingIsStored)
 {
     TempFolder folder;
-    const TIniFile ini(folder / "q.ini");
     for (const char* content : {static_cast<const char*>(nullptr), "", "[Options]\n", "[Options]\nCount Lines=x\n"}) {
         if (content)
-            WriteBytes(ini.FileName(), content);
+            WriteBytes(folder / "q.ini", content);
+        const TIniFile ini(folder / "q.ini"); // reads the file as it is now
         const StoredOptions options = ReadOptions(ini);
         EXPECT_EQ(options.flags, DefaultFlags);
         EXPECT_EQ(options.defaultOperator, 0);
@@ -42,14 +43,47 @@ TEST(Options, WrittenInTableOrderAndReadBack)
     EXPECT_EQ(back.defaultOperator, -1);
 }
 
-TEST(Options, ReadOnlyFileStopsTheFirstWrite)
+TEST(Options, StoredUnixFileOffIsKept)
+{
+    TempFolder folder;
+    const TIniFile ini(folder / "q.ini");
+    WriteBytes(ini.FileName(), "[Options]\nUnix File=0\n");
+    auto expected = DefaultFlags;
+    expected[8] = false;
+    EXPECT_EQ(ReadOptions(ini).flags, expected);
+}
+
+TEST(Options, ReadOnlyFileRefusesEveryKey)
 {
     TempFolder folder;
     const TIniFile ini(folder / "q.ini");
     WriteBytes(ini.FileName(), "[Options]\nCount Lines=0\n");
     ASSERT_EQ(::chmod(ini.FileName().c_str(), 0444), 0);
-    EXPECT_THROW(WriteOptions(ini, StoredOptions{}), Failure);
+    try {
+        WriteOptions(ini, StoredOptions{});
+        ADD_FAILURE() << "write accepted";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(std::string(failure.what()), "Unable to write to " + ini.FileName());
+    }
     EXPECT_EQ(ReadBytes(ini.FileName()), "[Options]\nCount Lines=0\n");
+}
+
+// Options and another section go to the file in one write.
+TEST(Options, AddedToChangesOfOtherSections)
+{
+    TempFolder folder;
+    const TIniFile ini(folder / "q.ini");
+    WriteBytes(ini.FileName(), "[Window]\nLeft=1\n");
+    StoredOptions options;
+    options.flags = DefaultFlags;
+    ProfileChanges changes;
+    changes.SetInt("Window", "Left", 40);
+    AddOptions(changes, options);
+    ini.Write(changes);
+    EXPECT_EQ(ReadBytes(ini.FileName()),
+              "[Window]\nLeft=40\n[Options]\nCount Lines=1\nCount Words=0\nProgress Indicator=1\nTotal Clear=0\n"
+              "Load file list=0\nCase Sensitive=0\nReverse Logic=0\nSafe After=0\nUnix File=1\nOne Instance=0\n"
+              "Default Operator=0\n");
 }
 
 TEST(Options, OperatorSelectionForStoredValues)

@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace quillo::test {
 namespace {
@@ -101,8 +102,10 @@ TEST_F(FileListTest, LoadAndSaveFailuresLeaveTheListAsItWas)
     EXPECT_EQ(dialogs.failures[0].text, QString::fromStdString("Cannot open file " + ListFile() + "."));
     EXPECT_EQ(Listed(), Entries{"kept"});
 
-    form->SetFileListFile(Path("missing/quillo.lst"));
-    Click("cmdFLSave");
+    const std::string fifo = Path("fifo.lst");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    form->SetFileListFile(fifo);
+    Click("cmdFLSave"); // refused at once: a FIFO would wait for a reader for good
     ASSERT_EQ(dialogs.failures.size(), 2u);
     EXPECT_EQ(dialogs.failures[1].text, QString::fromStdString("Cannot create file " + ListFile() + "."));
     EXPECT_EQ(Listed(), Entries{"kept"});

@@ -16,7 +16,7 @@ namespace {
 using Strings = std::vector<std::string>;
 
 const QByteArray DefaultSettings = "[Options]\nCount Lines=1\nCount Words=0\nProgress Indicator=1\nTotal Clear=0\n"
-                                   "Load file list=0\nCase Sensitive=0\nReverse Logic=0\nSafe After=0\nUnix File=0\n"
+                                   "Load file list=0\nCase Sensitive=0\nReverse Logic=0\nSafe After=0\nUnix File=1\n"
                                    "One Instance=0\nDefault Operator=0\n";
 
 // Each test starts its own window, with its own settings and command line.
@@ -88,7 +88,7 @@ const FlagKey FlagKeys[] = {
     {"Progress Indicator", "OptionProgress", true}, {"Total Clear", "OptionClearAll", false},
     {"Load file list", "OptionLoadList", false}, {"Case Sensitive", "OptionCase", false},
     {"Reverse Logic", "OptionReverse", false},  {"Safe After", "OptionSave", false},
-    {"Unix File", "OptionUnixFile", false},      {"One Instance", "OptionOneInstance", false},
+    {"Unix File", "OptionUnixFile", true},      {"One Instance", "OptionOneInstance", false},
 };
 
 class StoredFlag : public StartupTest, public ::testing::WithParamInterface<FlagKey> {};
@@ -155,7 +155,7 @@ TEST_F(StartupTest, ForeignLinesKeysAndSectionsSurviveAClose)
     form->close();
     EXPECT_EQ(Settings(), "; written by hand\r\n[Window]\r\nLeft=10\r\n[options]\r\n count lines = 1\r\nExtra=yes\r\n"
                           "Count Words=0\r\nProgress Indicator=1\r\nTotal Clear=0\r\nLoad file list=0\r\n"
-                          "Case Sensitive=0\r\nReverse Logic=0\r\nSafe After=0\r\nUnix File=0\r\nOne Instance=0\r\n"
+                          "Case Sensitive=0\r\nReverse Logic=0\r\nSafe After=0\r\nUnix File=1\r\nOne Instance=0\r\n"
                           "Default Operator=0\r\n");
 }
 

@@ -6,7 +6,11 @@
 #include <QClipboard>
 #include <QListWidget>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTimer>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quillo::test {
 namespace {
@@ -72,7 +76,8 @@ TEST_P(StartOption, HasItsCaptionAndTick)
 
 INSTANTIATE_TEST_SUITE_P(
     Window, StartOption,
-    // Without a settings file: "Line Counting" is on by the settings' default.
+    // Without a settings file: "Line Counting", "Progress Indication" and
+    // "Unix Text File Format" are on by the settings' defaults.
     ::testing::Values(Option{"OptionLineCount", "Line Counting", true},
                       Option{"OptionWordCount", "Word Counting", false},
                       Option{"OptionProgress", "Progress Indication", true},
@@ -82,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Option{"OptionCase", "Case Sensitive Searching", false},
                       Option{"OptionReverse", "Reverse Logic", false},
                       Option{"OptionSave", "Prompt for save after search", false},
-                      Option{"OptionUnixFile", "Unix Text File Format", false},
+                      Option{"OptionUnixFile", "Unix Text File Format", true},
                       Option{"OptionOneInstance", "One occurance only", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -231,6 +236,51 @@ TEST_F(WindowTest, DialogsAreConfiguredAsTheWindowWantsThem)
     EXPECT_EQ(NameFilterText(save.filters),
               "Text Files (*.txt);;Log Files (*.log);;Information Files (*.nfo);;All Files (*)");
 }
+
+// A name typed into the save dialog that cannot be taken is answered there,
+// and the answer says why.
+struct SaveNameCase {
+    const char* name;
+    const char* existing;   // a file made first, "" for none
+    mode_t mode;            // its permission bits
+    const char* chosen;     // the name as chosen, inside the test folder
+    const char* reason;     // the warning's middle line, "%1" for the folder; "" for none
+    bool needsNonRoot;      // root may write any file
+};
+
+void PrintTo(const SaveNameCase& c, std::ostream* os) { *os << c.name; }
+
+class SaveName : public ::testing::TestWithParam<SaveNameCase> {};
+
+TEST_P(SaveName, IsRefusedWithItsReason)
+{
+    const SaveNameCase& c = GetParam();
+    if (c.needsNonRoot && ::geteuid() == 0)
+        GTEST_SKIP() << "root may write a read-only file";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    if (*c.existing) {
+        QFile file(dir.filePath(c.existing));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.close();
+        ASSERT_EQ(::chmod(QFile::encodeName(file.fileName()).constData(), c.mode), 0);
+    }
+    const QString chosen = dir.filePath(c.chosen);
+    const QString reason = QString::fromUtf8(c.reason).arg(dir.path());
+    EXPECT_EQ(SaveNameRefusal(chosen), reason.isEmpty() ? QString() : chosen + "\n" + reason + "\nChoose another file name.");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialogs, SaveName,
+    ::testing::Values(SaveNameCase{"NewFile", "", 0, "out.txt", "", false},
+                      SaveNameCase{"ExistingFile", "out.txt", 0644, "out.txt", "", false},
+                      SaveNameCase{"MissingFolder", "", 0, "none/out.txt", "The folder %1/none does not exist.", false},
+                      SaveNameCase{"MissingFolders", "", 0, "a/b/out.txt", "The folder %1/a/b does not exist.", false},
+                      SaveNameCase{"FileInPlaceOfTheFolder", "plain", 0644, "plain/out.txt", "%1/plain is not a folder.",
+                                   false},
+                      SaveNameCase{"ReadOnlyFile", "out.txt", 0444, "out.txt",
+                                   "This file or its folder is write-protected.", true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // ---- enabling rules -----------------------------------------------------------
 
