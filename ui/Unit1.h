@@ -101,7 +101,8 @@ public:
     bool DropEnabled() const noexcept;
     TFileDrag* DropTarget() const noexcept { return FileDrag1; }
 
-    // The list file: beside the executable, with its base name and ".lst".
+    // The list file: the program's base name with ".lst", beside the program
+    // or in the user's configuration folder.
     const std::string& FileListFile() const noexcept { return fileListPage_.ListFile(); }
     void SetFileListFile(std::string path) { fileListPage_.SetListFile(std::move(path)); }
 

@@ -22,11 +22,22 @@ std::string ItemBytes(const QListWidgetItem& item)
     return item.data(Qt::UserRole).toByteArray().toStdString();
 }
 
+// Where the list file lies (see ListFile); beside the program as Qt knows it
+// when the system cannot tell the program's own file.
+std::string DefaultListFile()
+{
+    try {
+        return ListFile();
+    } catch (const Failure&) {
+        return ReplaceExtension(FileNameBytes(QCoreApplication::applicationFilePath()), ".lst");
+    }
+}
+
 } // namespace
 
 FileListPage::FileListPage(QListWidget& list, Dialogs& dialogs, QWidget& window)
     : list_(list), dialogs_(dialogs), window_(window),
-      listFile_(ReplaceExtension(FileNameBytes(QCoreApplication::applicationFilePath()), ".lst"))
+      listFile_(DefaultListFile())
 {
 }
 

@@ -18,7 +18,8 @@ class Dialogs;
 
 class FileListPage {
 public:
-    // The list file lies beside the executable, with its base name and ".lst".
+    // The list file: the program's base name with ".lst", beside the program
+    // or in the user's configuration folder (see ListFile).
     FileListPage(QListWidget& list, Dialogs& dialogs, QWidget& window);
 
     std::size_t Count() const;
