@@ -19,14 +19,17 @@
 #include <gtest/gtest.h>
 
 #include <malloc.h>
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
-#endif
 
+#include <cstddef>
 #include <functional>
 #include <limits>
 #include <random>
 #include <string>
+
+#if defined(__SANITIZE_ADDRESS__)
+// From the sanitizer run-time (GCC ships no header for it).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
 
 namespace quillo::test {
 namespace {
@@ -125,6 +128,11 @@ struct AnnounceCase {
     int select; // row clicked before, -1: none
     bool wide;  // a wide first line, scrolled right
 };
+
+void PrintTo(const AnnounceCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class Announcing : public OutputViewTest, public ::testing::WithParamInterface<AnnounceCase> {};
 
