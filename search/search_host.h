@@ -39,7 +39,9 @@ public:
     // Status bar panel 0..3.
     virtual void SetPanelText(int panel, std::string_view text) = 0;
     virtual void SetApplicationTitle(std::string_view title) = 0;
-    // Lets pending window events run (clicks, paints, menu commands).
+    // Lets pending window events run (clicks, paints, menu commands); called
+    // every ten lines. A host may pace them: run them only when some time has
+    // passed since they last ran.
     virtual void ProcessEvents() = 0;
 };
 
@@ -47,6 +49,22 @@ public:
 class RunHost : public ScanHost {
 public:
     virtual SearchSettings ReadSearchSettings() = 0;
+
+    // The run's header line and each file's header line, appended to the
+    // output list like any line; a host that leads from a line to its file
+    // records which rows are headers here instead of reading their text (a
+    // found line can look exactly like a header). entry: the file list entry
+    // the header names, as the run opens it.
+    virtual void AppendRunHeader(std::string_view line) { AppendLine(line); }
+    virtual void AppendFileHeader(std::string_view line, std::string_view entry)
+    {
+        static_cast<void>(entry);
+        AppendLine(line);
+    }
+    // Lets pending window events run now. ProcessEvents may leave them for a
+    // later call when they ran moments ago; the run calls this once after its
+    // last file, where no later call comes.
+    virtual void ProcessPendingEvents() { ProcessEvents(); }
     // The file list, read afresh for every file of a run.
     virtual std::size_t FileCount() = 0;
     virtual std::string FileEntry(std::size_t i) = 0;

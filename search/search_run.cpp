@@ -113,17 +113,17 @@ void SearchRun(RunHost& host)
         run.Pattern2 = PreparedPattern(FoldCase(settings.String2));
     }
 
-    host.AppendLine(NewSearchLine);
+    host.AppendRunHeader(NewSearchLine);
     for (std::size_t i = 0; i < host.FileCount() && !CancelRequested; ++i) {
         const std::string entry = host.FileEntry(i);
-        host.AppendLine(FileHeader(entry, settings, choice->description));
+        host.AppendFileHeader(FileHeader(entry, settings, choice->description), entry);
         run.Caption = "Searching " + entry;
         host.SetCaption(run.Caption);
         ScanFile(run, host, entry);
     }
 
     host.Beep();
-    host.ProcessEvents();
+    host.ProcessPendingEvents();
     lock.Unlock();
 
     if (settings.Options.PromptSave) {

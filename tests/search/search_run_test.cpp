@@ -7,6 +7,8 @@
 
 #include <dirent.h>
 
+#include <algorithm>
+
 namespace quillo::test {
 namespace {
 
@@ -60,8 +62,8 @@ TEST_F(SearchRunTest, LocksRunsAndUnlocksInOrder)
     EXPECT_TRUE(runningSeen);
     const Strings expected = {
         "BusyCursor", "CmdSearch-", "mSearch-", "Drop-", "Cancel+", "Save-", "MainPage-",
-        "Caption=Searching " + path,
-        "Beep", "Events",
+        "RunHeader", "FileHeader=" + path, "Caption=Searching " + path,
+        "Beep", "PendingEvents",
         "CmdSearch+", "mSearch+", "Drop+", "Save+", "Cancel-", "ClearSaveName", "Title=Quillo", "Caption=Quillo",
         "MainPage+", "RestoreCursor",
     };
@@ -94,6 +96,72 @@ TEST_F(SearchRunTest, HeaderLinesAndFoundLinesForEveryFile)
     EXPECT_EQ(host.Panels[2], "File Position: -0 Kb"); // the last file could not be opened
     EXPECT_EQ(host.Panels[3], "Words Found = None");
 }
+
+// Each file header reaches the host with its entry as given, whatever the
+// entry's text; a host that does not record headers gets them as lines.
+struct HeaderCase {
+    const char* name;
+    std::vector<std::string> entries; // "@" stands for the test's folder
+    bool recorded;                    // the host records headers
+};
+
+void PrintTo(const HeaderCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class HeaderEntries : public SearchRunTest, public ::testing::WithParamInterface<HeaderCase> {};
+
+TEST_P(HeaderEntries, ReachTheHostWithTheirRows)
+{
+    const HeaderCase& c = GetParam();
+    // Hands the headers on as plain lines, as a host without a record does.
+    struct PlainHost : RecordingHost {
+        void AppendRunHeader(std::string_view line) override { RunHost::AppendRunHeader(line); }
+        void AppendFileHeader(std::string_view line, std::string_view entry) override
+        {
+            RunHost::AppendFileHeader(line, entry);
+        }
+    } plain;
+    RecordingHost& h = c.recorded ? host : plain;
+    h.Settings.String1 = "fox";
+    for (std::string entry : c.entries) {
+        if (entry.starts_with('@'))
+            entry = dir.Path().string() + entry.substr(1);
+        if (entry.find("missing") == std::string::npos && entry.starts_with('/'))
+            File(entry.substr(entry.rfind('/') + 1), "fox 1\r\nno\r\nfox 2\r\n");
+        h.Files.push_back(entry);
+    }
+    SearchRun(h);
+
+    const Strings lines = h.Lines();
+    // Each file's header line, searched below the previous one.
+    std::vector<std::pair<std::size_t, std::string>> expected;
+    auto from = lines.begin();
+    for (const std::string& entry : h.Files) {
+        from = std::find(from, lines.end(), "***** File: \"" + entry + "\"- Search Pattern=fox *****");
+        ASSERT_NE(from, lines.end()) << "no header for " << entry;
+        expected.emplace_back(static_cast<std::size_t>(from - lines.begin()), entry);
+        ++from;
+    }
+    EXPECT_EQ(lines[0], "*****  New Search  *****");
+    if (c.recorded) {
+        EXPECT_EQ(h.FileHeaders, expected);
+        EXPECT_EQ(std::count(h.Events.begin(), h.Events.end(), "RunHeader"), 1);
+    } else {
+        EXPECT_TRUE(h.FileHeaders.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SearchRun, HeaderEntries,
+    ::testing::Values(HeaderCase{"OneFile", {"@/a.txt"}, true},
+                      HeaderCase{"ThreeFilesWithFoundLinesBetween", {"@/a.txt", "@/b.txt", "@/c.txt"}, true},
+                      HeaderCase{"MissingFile", {"@/missing.txt", "@/a.txt"}, true},
+                      HeaderCase{"NameHoldingTheHeaderText", {"@/x\"- Search Pattern=y *****"}, true},
+                      HeaderCase{"RelativeEntryAsGiven", {"missing/rel.txt"}, true},
+                      HeaderCase{"HostWithoutARecordGetsLines", {"@/a.txt", "@/b.txt"}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SearchRunTest, EmptyString2UsesStringOneAloneWhateverTheOperator)
 {

@@ -119,10 +119,23 @@ void RecordingHost::SetApplicationTitle(std::string_view title)
     Events.push_back("Title=" + Title);
 }
 
-void RecordingHost::ProcessEvents()
+void RecordingHost::AppendRunHeader(std::string_view line)
+{
+    Output.Append(line);
+    Events.push_back("RunHeader");
+}
+
+void RecordingHost::AppendFileHeader(std::string_view line, std::string_view entry)
+{
+    Output.Append(line);
+    FileHeaders.emplace_back(Output.Count() - 1, entry);
+    Events.push_back("FileHeader=" + std::string(entry));
+}
+
+void RecordingHost::RunEvents(const char* what)
 {
     ++Refreshes;
-    Events.push_back("Events");
+    Events.push_back(what);
     if (OnEvents)
         OnEvents(Refreshes);
 }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quillo::test {
@@ -51,7 +52,9 @@ public:
     std::vector<std::string> Messages;
     std::string SaveAnswer;               // what the save dialog answers
     std::vector<std::string> SavedTo;
-    int Refreshes = 0;                    // ProcessEvents calls
+    int Refreshes = 0;                    // ProcessEvents and ProcessPendingEvents calls
+    // The rows of the file headers and the entries the run gave with them.
+    std::vector<std::pair<std::size_t, std::string>> FileHeaders;
     // Runs inside ProcessEvents, with the number of the call (1-based).
     std::function<void(int)> OnEvents;
 
@@ -61,9 +64,12 @@ public:
     std::vector<std::string> Lines() const;
 
     void AppendLine(std::string_view line) override { Output.Append(line); }
+    void AppendRunHeader(std::string_view line) override;
+    void AppendFileHeader(std::string_view line, std::string_view entry) override;
     void SetPanelText(int panel, std::string_view text) override;
     void SetApplicationTitle(std::string_view title) override;
-    void ProcessEvents() override;
+    void ProcessEvents() override { RunEvents("Events"); }
+    void ProcessPendingEvents() override { RunEvents("PendingEvents"); }
     SearchSettings ReadSearchSettings() override { return Settings; }
     std::size_t FileCount() override { return Files.size(); }
     std::string FileEntry(std::size_t i) override { return Files.at(i); }
@@ -83,6 +89,7 @@ public:
     void SaveOutputList(const std::string& fileName) override;
 
 private:
+    void RunEvents(const char* what);
     void Record(const char* what, bool on) { Events.push_back(std::string(what) + (on ? "+" : "-")); }
 };
 
