@@ -22,8 +22,11 @@
 namespace quillo {
 
 TForm1::TForm1(Dialogs& dialogs, std::uint64_t outputCapacity, QWidget* parent)
-    : QMainWindow(parent), WindowLayout(static_cast<QMainWindow&>(*this)), dialogs_(dialogs),
-      display_(outputCapacity, *SearchList, Panels), errors_(dialogs, *this, display_), OpenDialog1(dialogs, *this),
+    : QMainWindow(parent), OutputLinesHolder(outputCapacity),
+      WindowLayout(static_cast<QMainWindow&>(*this), outputLines_), dialogs_(dialogs),
+      display_(outputLines_, *SearchList, Panels),
+      outputActions_(*SearchList, display_.Headers(), dialogs, [this](const auto& command) { Invoke(command); }),
+      errors_(dialogs, *this, display_), OpenDialog1(dialogs, *this),
       SaveDialog1(dialogs, *this), fileListPage_(*FileList, dialogs, *this),
       runHost_(*this, Controls(), display_, pump_, fileListPage_, SaveDialog1, dialogs),
       commandLine_(*this, Controls(), fileListPage_, dialogs, [this] { CmdSearchClick(); }),
@@ -194,6 +197,7 @@ void TForm1::CmdSearchClick()
         RunDisplay& display;
         ~Present() { display.Flush(); }
     } present{display_};
+    runHost_.BeginRun();
     SearchRun(runHost_);
 }
 

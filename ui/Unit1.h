@@ -5,7 +5,8 @@
 // of its own, owned here:
 //   window_layout      the controls, their names, captions, places, tab order
 //   run_display        the output lines and panel texts, presented per frame
-//   event_pump         events running during a run
+//   output_list_actions  copy and open from the output list
+//   event_pump         events running during a run, paced
 //   run_host           what a run reads from and does to the window
 //   command_line_host  what the command line does to the window
 //   file_list_page     the file list's entries, the list file, dropped files
@@ -22,6 +23,7 @@
 #include "ui/file_dialogs.h"
 #include "ui/file_list_page.h"
 #include "ui/key_routing.h"
+#include "ui/output_list_actions.h"
 #include "ui/run_display.h"
 #include "ui/run_host.h"
 #include "ui/startup_and_close.h"
@@ -38,13 +40,20 @@
 namespace quillo {
 
 class Dialogs;
-class OutputListModel;
+class OutputView;
 class TIniFile;
 struct FileFilter;
 
+// The output list's lines, made before the controls: the list's view draws
+// from them.
+struct OutputLinesHolder {
+    explicit OutputLinesHolder(std::uint64_t capacity) : outputLines_(capacity) {}
+    OutputLineStore outputLines_;
+};
+
 // The controls are the window's own members (WindowLayout), named as their
 // object names.
-class TForm1 : public QMainWindow, private WindowLayout {
+class TForm1 : public QMainWindow, private OutputLinesHolder, private WindowLayout {
     Q_OBJECT
 public:
     // outputCapacity: bytes the output list may hold before it refuses lines.
@@ -124,14 +133,19 @@ public:
     // The output list and the status panels as data: always current, also
     // while the screen has not caught up yet.
     const OutputLineStore& OutputLines() const noexcept { return display_.Lines(); }
-    OutputListModel* OutputModel() const noexcept { return display_.Model(); }
+    OutputView* OutputListView() const noexcept { return SearchList; }
     QString PanelText(int panel) const { return display_.PanelText(panel); }
     // Brings the screen up to date now instead of at the next frame.
     void FlushDisplay() noexcept { display_.Flush(); }
     // What a run does to the window.
     void AppendLine(std::string_view line) { runHost_.AppendLine(line); }
+    void AppendRunHeader(std::string_view line) { runHost_.AppendRunHeader(line); }
+    void AppendFileHeader(std::string_view line, std::string_view entry) { runHost_.AppendFileHeader(line, entry); }
     void SetPanelText(int panel, std::string_view text) { runHost_.SetPanelText(panel, text); }
     void ProcessEvents() { runHost_.ProcessEvents(); }
+    void ProcessPendingEvents() { runHost_.ProcessPendingEvents(); }
+    // How often events have run inside ProcessEvents and ProcessPendingEvents.
+    unsigned long long EventRuns() const noexcept { return pump_.Runs(); }
     void SetSaveEnabled(bool on) { runHost_.SetSaveEnabled(on); }
 
     // The names the open and save dialogs remember.
@@ -156,6 +170,7 @@ private:
     Dialogs& dialogs_;
     RunDisplay display_;
     EventPump pump_;
+    OutputListActions outputActions_;
     ErrorDisplay errors_;
     OpenDialog OpenDialog1;
     SaveDialog SaveDialog1;

@@ -4,9 +4,14 @@
 
 namespace quillo {
 
-void EventPump::Pump()
+void EventPump::PumpNow()
 {
+    due_ = false;
+    ++runs_;
     QCoreApplication::processEvents();
+    // Measured from the end: the run gets its Interval however long the
+    // events took (a repaint, a dialog).
+    last_ = Clock::now();
 }
 
 } // namespace quillo

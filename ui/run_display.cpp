@@ -1,19 +1,14 @@
 #include "ui/run_display.h"
 
-#include "ui/output_list.h"
+#include "ui/output_view.h"
 #include "ui/status_panel.h"
 
 #include <QTimerEvent>
 
-#include <algorithm>
-#include <chrono>
-
 namespace quillo {
 namespace {
 
-constexpr int FrameMs = 16;          // display rate
-constexpr qint64 MaxRowFlushMs = 1000;
-constexpr int LayoutCostFactor = 30; // list layouts take at most ~1/30 of the time
+constexpr int FrameMs = 16; // display rate
 
 constexpr std::string_view StartPanelTexts[4] = {
     "Lines Searched: None",
@@ -24,15 +19,11 @@ constexpr std::string_view StartPanelTexts[4] = {
 
 } // namespace
 
-RunDisplay::RunDisplay(std::uint64_t outputCapacity, OutputListView& view, const std::array<StatusPanel*, 4>& panels)
-    : store_(outputCapacity), view_(view), model_(new OutputListModel(store_, &view)), panels_(panels)
+RunDisplay::RunDisplay(OutputLineStore& lines, OutputView& view, const std::array<StatusPanel*, 4>& panels)
+    : store_(lines), view_(view), panels_(panels)
 {
-    model_->setObjectName(QStringLiteral("SearchListModel"));
-    model_->SetRowHeight(view_.fontMetrics().height() + 2);
-    view_.setModel(model_);
     for (std::size_t i = 0; i < panels_.size(); ++i)
         panels_[i]->SetText(StartPanelTexts[i]);
-    clock_.start();
 }
 
 void RunDisplay::AppendLine(std::string_view line)
@@ -41,9 +32,23 @@ void RunDisplay::AppendLine(std::string_view line)
     ScheduleFrame();
 }
 
+void RunDisplay::AppendRunHeader(std::string_view line)
+{
+    AppendLine(line);
+    headers_.AddRun(store_.Count() - 1);
+}
+
+void RunDisplay::AppendFileHeader(std::string_view line, std::string file)
+{
+    AppendLine(line);
+    headers_.AddFile(store_.Count() - 1, std::move(file));
+}
+
 void RunDisplay::ClearLines()
 {
-    model_->Clear();
+    store_.Clear();
+    headers_.Clear();
+    view_.Clear();
 }
 
 void RunDisplay::SetPanelText(int panel, std::string_view text)
@@ -73,29 +78,17 @@ void RunDisplay::ScheduleFrame()
         frame_.start(FrameMs, Qt::CoarseTimer, this);
 }
 
-bool RunDisplay::PresentFrame()
+void RunDisplay::PresentFrame()
 {
     for (StatusPanel* panel : panels_)
         panel->Present();
-    if (!model_->HasPending())
-        return false;
-    const qint64 now = clock_.elapsed();
-    const qint64 layoutMs = std::chrono::duration_cast<std::chrono::milliseconds>(view_.LastLayoutCost()).count();
-    const qint64 interval = std::clamp<qint64>(layoutMs * LayoutCostFactor, FrameMs, MaxRowFlushMs);
-    if (now - lastRowFlush_ < interval)
-        return true;
-    model_->Flush();
-    lastRowFlush_ = now;
-    return false;
+    view_.Announce(store_.Count());
 }
 
 void RunDisplay::Flush() noexcept
 {
     try {
-        for (StatusPanel* panel : panels_)
-            panel->Present();
-        model_->Flush();
-        lastRowFlush_ = clock_.elapsed();
+        PresentFrame();
     } catch (...) {
         // Out of memory while drawing: the data stays intact, the screen
         // catches up at a later frame.
@@ -108,14 +101,8 @@ void RunDisplay::timerEvent(QTimerEvent* event)
         QObject::timerEvent(event);
         return;
     }
-    bool more = false;
-    try {
-        more = PresentFrame();
-    } catch (...) {
-        // As in Flush: a later frame catches up.
-    }
-    if (!more)
-        frame_.stop();
+    frame_.stop();
+    Flush();
 }
 
 } // namespace quillo

@@ -4,44 +4,43 @@
 // A run appends lines and sets panel texts far more often than a screen can
 // show them. Both are stored at once, so whatever reads them (the run, Save,
 // accessibility, the tests) always sees the current state; a frame timer then
-// presents them at display rate: changed panels repaint, and the model
-// announces the lines appended since the last frame in one insertion. The list
-// view lays out all its rows after every insertion, so once that layout gets
-// costly (very long lists) the announcements are spaced out to keep it a small
-// share of the time.
+// presents them at display rate: changed panels repaint, and the output list
+// is told how many lines the store holds. Telling it costs the same however
+// many rows it already shows.
 #pragma once
 
 #include "search/output_store.h"
+#include "ui/header_rows.h"
 
 #include <QBasicTimer>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
 #include <array>
-#include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace quillo {
 
-class OutputListModel;
-class OutputListView;
+class OutputView;
 class StatusPanel;
 
 class RunDisplay : public QObject {
     Q_OBJECT
 public:
-    // outputCapacity: bytes the output list may hold before it refuses lines.
-    // The view gets a model over the lines (owned by the view); the panels
-    // get their start texts.
-    RunDisplay(std::uint64_t outputCapacity, OutputListView& view, const std::array<StatusPanel*, 4>& panels);
+    // lines: the store the view draws from; the panels get their start texts.
+    RunDisplay(OutputLineStore& lines, OutputView& view, const std::array<StatusPanel*, 4>& panels);
 
-    // Raises "Unable to insert a line" when the list is full.
+    // Each raises "Unable to insert a line" when the list is full; a header
+    // is recorded only once its line is in the list.
     void AppendLine(std::string_view line);
-    // Empties the output list, store and view.
+    void AppendRunHeader(std::string_view line);
+    // file: what to open for the lines under this header.
+    void AppendFileHeader(std::string_view line, std::string file);
+    // Empties the output list: store, view and the record of its headers.
     void ClearLines();
     const OutputLineStore& Lines() const noexcept { return store_; }
-    OutputListModel* Model() const noexcept { return model_; }
+    const HeaderRows& Headers() const noexcept { return headers_; }
 
     // Status bar panel 0..3; other numbers are ignored.
     void SetPanelText(int panel, std::string_view text);
@@ -57,16 +56,13 @@ protected:
 
 private:
     void ScheduleFrame();
-    // Returns whether lines are still waiting for their announcement.
-    bool PresentFrame();
+    void PresentFrame();
 
-    OutputLineStore store_;
-    OutputListView& view_;
-    OutputListModel* model_;
+    OutputLineStore& store_;
+    OutputView& view_;
     std::array<StatusPanel*, 4> panels_;
+    HeaderRows headers_;
     QBasicTimer frame_;
-    QElapsedTimer clock_;
-    qint64 lastRowFlush_ = 0;
 };
 
 } // namespace quillo

@@ -7,6 +7,7 @@
 #include "ui/event_pump.h"
 #include "ui/file_dialogs.h"
 #include "ui/file_list_page.h"
+#include "ui/header_rows.h"
 #include "ui/run_display.h"
 #include "ui/text_bytes.h"
 #include "ui/window_layout.h"
@@ -34,9 +35,25 @@ WindowRunHost::~WindowRunHost()
         QGuiApplication::restoreOverrideCursor();
 }
 
+void WindowRunHost::BeginRun()
+{
+    folder_ = CurrentFolder();
+    pump_.Restart();
+}
+
 void WindowRunHost::AppendLine(std::string_view line)
 {
     display_.AppendLine(line);
+}
+
+void WindowRunHost::AppendRunHeader(std::string_view line)
+{
+    display_.AppendRunHeader(line);
+}
+
+void WindowRunHost::AppendFileHeader(std::string_view line, std::string_view entry)
+{
+    display_.AppendFileHeader(line, EntryPath(entry, folder_));
 }
 
 void WindowRunHost::SetPanelText(int panel, std::string_view text)
@@ -52,6 +69,11 @@ void WindowRunHost::SetApplicationTitle(std::string_view title)
 void WindowRunHost::ProcessEvents()
 {
     pump_.Pump();
+}
+
+void WindowRunHost::ProcessPendingEvents()
+{
+    pump_.PumpNow();
 }
 
 SearchSettings WindowRunHost::ReadSearchSettings()

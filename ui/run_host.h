@@ -6,6 +6,8 @@
 
 #include "search/search_host.h"
 
+#include <string>
+
 class QWidget;
 
 namespace quillo {
@@ -26,6 +28,10 @@ public:
     WindowRunHost(const WindowRunHost&) = delete;
     WindowRunHost& operator=(const WindowRunHost&) = delete;
 
+    // A run starts: relative entries are taken from the current folder of
+    // now, and the first refresh lets events run.
+    void BeginRun();
+
     // ScanHost
     void AppendLine(std::string_view line) override;
     void SetPanelText(int panel, std::string_view text) override;
@@ -33,6 +39,9 @@ public:
     void ProcessEvents() override;
 
     // RunHost
+    void AppendRunHeader(std::string_view line) override;
+    void AppendFileHeader(std::string_view line, std::string_view entry) override;
+    void ProcessPendingEvents() override;
     SearchSettings ReadSearchSettings() override;
     std::size_t FileCount() override;
     std::string FileEntry(std::size_t i) override;
@@ -59,6 +68,7 @@ private:
     FileListPage& files_;
     SaveDialog& saveDialog_;
     Dialogs& dialogs_;
+    std::string folder_; // the current folder when the run started
     bool busy_ = false;
 };
 

@@ -1,7 +1,7 @@
 #include "ui/window_layout.h"
 
 #include "filelist/filedrag.h"
-#include "ui/output_list.h"
+#include "ui/output_view.h"
 #include "ui/page_control.h"
 #include "ui/status_panel.h"
 
@@ -103,7 +103,7 @@ QRect LayoutScale::operator()(int left, int top, int width, int height) const
     return QRect(X(left), Y(top), X(width), Y(height));
 }
 
-WindowLayout::WindowLayout(QMainWindow& window)
+WindowLayout::WindowLayout(QMainWindow& window, const OutputLineStore& outputLines)
 {
     InstallAccessibleInterfaces();
     window.setObjectName(QStringLiteral("Form1"));
@@ -119,7 +119,7 @@ WindowLayout::WindowLayout(QMainWindow& window)
 
     BuildToolBar(window);
     column->addWidget(Panel2);
-    BuildPages(central, window.style());
+    BuildPages(central, window.style(), outputLines);
     column->addWidget(GroupBox1, 1);
     BuildStatusBar(window);
     BuildMenu(window);
@@ -182,7 +182,7 @@ void WindowLayout::BuildToolBar(QWidget& window)
     }
 }
 
-void WindowLayout::BuildPages(QWidget* central, const QStyle* style)
+void WindowLayout::BuildPages(QWidget* central, const QStyle* style, const OutputLineStore& outputLines)
 {
     GroupBox1 = new QGroupBox(central);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
@@ -205,7 +205,7 @@ void WindowLayout::BuildPages(QWidget* central, const QStyle* style)
 
     OutputList = new QWidget;
     OutputList->setObjectName(QStringLiteral("OutputList"));
-    BuildOutputPage(OutputList);
+    BuildOutputPage(OutputList, outputLines);
     PageControl1->AddPage(OutputList, QStringLiteral("Output List"));
     PageControl1->SetCurrentPage(TabSheet1);
 }
@@ -322,11 +322,11 @@ void WindowLayout::BuildFileListPage(QWidget* page, const QStyle* style)
     new FullPageHeight(page, FileList, Scale.X(393));
 }
 
-void WindowLayout::BuildOutputPage(QWidget* page)
+void WindowLayout::BuildOutputPage(QWidget* page, const OutputLineStore& outputLines)
 {
     auto* outputLayout = new QVBoxLayout(page);
     outputLayout->setContentsMargins(0, 0, 0, 0);
-    SearchList = new OutputListView(page);
+    SearchList = new OutputView(outputLines, page);
     SearchList->setObjectName(QStringLiteral("SearchList"));
     SearchList->setAccessibleName(QStringLiteral("Output List"));
     outputLayout->addWidget(SearchList);

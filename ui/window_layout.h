@@ -28,7 +28,8 @@ class TFileDrag;
 
 namespace quillo {
 
-class OutputListView;
+class OutputLineStore;
+class OutputView;
 class PageControl;
 class StatusPanel;
 
@@ -49,8 +50,8 @@ struct LayoutScale {
 struct WindowLayout {
     // Builds every control into the window (named "Form1"), gives it its
     // icon and its first size, centred on the screen, and the focus to
-    // FString1.
-    explicit WindowLayout(QMainWindow& window);
+    // FString1. The output list shows the lines of outputLines.
+    WindowLayout(QMainWindow& window, const OutputLineStore& outputLines);
     WindowLayout(const WindowLayout&) = delete;
     WindowLayout& operator=(const WindowLayout&) = delete;
 
@@ -92,7 +93,7 @@ struct WindowLayout {
     QPushButton* cmdFLDelete = nullptr;
     QPushButton* cmdFLSave = nullptr;
     QPushButton* cmdFLLoad = nullptr;
-    OutputListView* SearchList = nullptr;
+    OutputView* SearchList = nullptr;
     QStatusBar* StatusBar = nullptr;
     std::array<StatusPanel*, 4> Panels{}; // "StatusPanel0" .. "StatusPanel3", left to right
     QMenuBar* MainMenu1 = nullptr;
@@ -111,10 +112,10 @@ struct WindowLayout {
 
 private:
     void BuildToolBar(QWidget& window);
-    void BuildPages(QWidget* central, const QStyle* style);
+    void BuildPages(QWidget* central, const QStyle* style, const OutputLineStore& outputLines);
     void BuildMainPage(QWidget* page);
     void BuildFileListPage(QWidget* page, const QStyle* style);
-    void BuildOutputPage(QWidget* page);
+    void BuildOutputPage(QWidget* page, const OutputLineStore& outputLines);
     void BuildStatusBar(QMainWindow& window);
     void BuildMenu(QMainWindow& window);
     void BuildDropTarget(QWidget& window);

@@ -2,7 +2,7 @@
 // events arriving during a run, saving, failures and the About window.
 #include "search/search_run.h"
 #include "ui/About.h"
-#include "ui/output_list.h"
+#include "ui/output_view.h"
 #include "ui_test_support.h"
 
 #include <QLabel>
@@ -78,8 +78,8 @@ TEST_F(RunTest, RunOverFilesGivesItsLinesAndPanels)
         expected.push_back(std::to_string(i) + " : the Fox " + QByteArray::number(i).rightJustified(6, '.').toStdString());
     expected.push_back(Header(missing, "fox"));
     EXPECT_EQ(OutputLines(), expected);
-    EXPECT_EQ(form->OutputModel()->rowCount(), static_cast<int>(expected.size()));
-    EXPECT_EQ(form->OutputModel()->index(2).data().toString(), "5 : the Fox .....5");
+    EXPECT_EQ(form->OutputListView()->RowCount(), static_cast<int>(expected.size()));
+    EXPECT_EQ(form->OutputListView()->RowText(2), "5 : the Fox .....5");
     // The missing file's end-of-file refresh leaves its -1 blocks as "-0".
     EXPECT_EQ(Panels(), (std::vector<QString>{"Lines Searched: 648", "Lines Found: 7", "File Position: -0 Kb",
                                               "Words Found: 7"}));
@@ -161,7 +161,7 @@ TEST_F(RunTest, ClearDuringARunEmptiesTheListAndKeepsTheCounts)
     for (int i = 10; i <= 25; ++i)
         expected.push_back("line " + std::to_string(i));
     EXPECT_EQ(OutputLines(), expected);
-    EXPECT_EQ(form->OutputModel()->rowCount(), 16);
+    EXPECT_EQ(form->OutputListView()->RowCount(), 16);
     EXPECT_EQ(form->PanelText(0), "Lines Searched: 25");
     EXPECT_EQ(form->PanelText(1), "Lines Found: 25");
 }
@@ -190,7 +190,7 @@ TEST_F(RunTest, ClearEverythingResetsTheWindowOnce)
         EXPECT_TRUE(Edit("FString1")->text().isEmpty());
         EXPECT_TRUE(Edit("FString2")->text().isEmpty());
         EXPECT_EQ(Find<QComboBox>("FOperator")->currentText(), "Or");
-        EXPECT_EQ(form->OutputModel()->rowCount(), 0);
+        EXPECT_EQ(form->OutputListView()->RowCount(), 0);
         EXPECT_EQ(Panels(), (std::vector<QString>{"Lines Searched: None", "Lines Found: None", "File Position: N/A",
                                                   "Words Found: None"}));
         EXPECT_FALSE(Tool("CmdSave")->isEnabled());
@@ -206,7 +206,7 @@ TEST_F(RunTest, PlainClearAfterARunKeepsSaveAndSavesAnEmptyFile)
     form->AppendFileEntry(Write("1.txt", Lines(3)));
     Search("line");
     Tool("CmdClear")->click();
-    EXPECT_EQ(form->OutputModel()->rowCount(), 0);
+    EXPECT_EQ(form->OutputListView()->RowCount(), 0);
     EXPECT_EQ(Edit("FString1")->text(), "line");
     ASSERT_TRUE(Tool("CmdSave")->isEnabled());
     const QString out = dir.filePath("empty.txt");
