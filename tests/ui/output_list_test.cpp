@@ -1,6 +1,7 @@
 // The window's output list: current data at every moment, drawing at display
 // rate, lines wider than the list, copying, opening a found line's file, and
 // events while a long run holds the thread.
+#include "ui/header_rows.h"
 #include "ui/output_list_actions.h"
 #include "ui/output_view.h"
 #include "ui/status_panel.h"
@@ -363,6 +364,36 @@ INSTANTIATE_TEST_SUITE_P(
                      return std::pair{2, (folder / "rel.txt").string()};
                  }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+struct EntryCase {
+    const char* name;
+    const char* entry;
+    const char* folder;
+    const char* path;
+};
+
+void PrintTo(const EntryCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class EntryPaths : public ::testing::TestWithParam<EntryCase> {};
+
+TEST_P(EntryPaths, AreOpenedFromTheFolderTheRunReadThemIn)
+{
+    const EntryCase& c = GetParam();
+    EXPECT_EQ(EntryPath(c.entry, c.folder), c.path);
+}
+
+INSTANTIATE_TEST_SUITE_P(OutputList, EntryPaths,
+                         ::testing::Values(EntryCase{"Absolute", "/a/b.txt", "/home/u", "/a/b.txt"},
+                                           EntryCase{"Relative", "b.txt", "/home/u", "/home/u/b.txt"},
+                                           EntryCase{"RelativeWithFolders", "../x/./b.txt", "/home/u",
+                                                     "/home/u/../x/./b.txt"},
+                                           EntryCase{"FromTheRoot", "b.txt", "/", "/b.txt"},
+                                           EntryCase{"EmptyEntryNamesNoFile", "", "/home/u", ""},
+                                           EntryCase{"FolderUnknown", "b.txt", "", "b.txt"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---- events while a run holds the thread --------------------------------------------
 
