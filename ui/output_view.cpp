@@ -31,10 +31,30 @@ QString Mark()
 }
 
 // The tooltip label shows rich text wrapped at spaces; plain text would make
-// one line as wide as the line's start.
+// one line as wide as the line's start. A long run without spaces (a path, a
+// hex dump) gets a zero-width space every BreakRun characters, where the label
+// may wrap it too, instead of running off the screen.
 QString ToolTipMarkup(const QString& plain)
 {
-    return QStringLiteral("<p style='white-space:pre-wrap'>") + plain.toHtmlEscaped() + QStringLiteral("</p>");
+    constexpr int BreakRun = 40;
+    QString broken;
+    broken.reserve(plain.size() + plain.size() / BreakRun + 1);
+    int run = 0;
+    for (qsizetype i = 0; i < plain.size(); ++i) {
+        const QChar c = plain[i];
+        broken += c;
+        if (c.isSpace()) {
+            run = 0;
+            continue;
+        }
+        // Never inside a surrogate pair or before a combining mark.
+        const bool joined = c.isHighSurrogate() || (i + 1 < plain.size() && plain[i + 1].isMark());
+        if (++run >= BreakRun && !joined) {
+            broken += QChar(0x200B);
+            run = 0;
+        }
+    }
+    return QStringLiteral("<p style='white-space:pre-wrap'>") + broken.toHtmlEscaped() + QStringLiteral("</p>");
 }
 
 // Line and paragraph separators would end the one-line layout early.

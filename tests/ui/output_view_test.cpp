@@ -390,8 +390,15 @@ TEST_P(LineText, ShowsABoundedStartAndCopiesTheWholeLine)
     const QPoint at = view->RowRect(0).center();
     QHelpEvent help(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
     QApplication::sendEvent(view->viewport(), &help);
-    // (the tooltip label breaks the line at a carriage return)
-    EXPECT_EQ(QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText(), QString(tip).replace(u'\r', u'\n'));
+    // (the tooltip label breaks the line at a carriage return, and may break
+    // long runs without spaces at zero-width spaces)
+    EXPECT_EQ(QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText().remove(QChar(0x200B)),
+              QString(tip).replace(u'\r', u'\n'));
+    for (const QWidget* label : QApplication::topLevelWidgets()) {
+        if (label->inherits("QTipLabel") && label->isVisible()) {
+            EXPECT_LE(label->width(), label->screen()->availableGeometry().width()) << "the tooltip fits the screen";
+        }
+    }
     QToolTip::hideText();
 
     // The clipboard gets whole lines, decoded as shown.
