@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <sys/stat.h>
 
@@ -109,7 +110,19 @@ INSTANTIATE_TEST_SUITE_P(
         // a pattern ignores "/LIST"
         FormCase{{"PATTERN", "s1", "/LIST", "/GO"}, {"A", "B"}, "s1", "", 0, true, {"s1|0||2"}},
         // search strings are taken verbatim
-        FormCase{{"FILE", "Mixed Case", "OR", "-style"}, {"FILE"}, "Mixed Case", "-style", 1, true, {}}));
+        FormCase{{"FILE", "Mixed Case", "OR", "-style"}, {"FILE"}, "Mixed Case", "-style", 1, true, {}}),
+    // The row's parameters, letters and digits only: FILE_s1_OR_s2_GO.
+    [](const auto& info) {
+        std::string name;
+        for (const auto& param : info.param.params) {
+            if (!name.empty())
+                name += '_';
+            for (char ch : param)
+                if (std::isalnum(static_cast<unsigned char>(ch)))
+                    name += ch;
+        }
+        return name;
+    });
 
 // Qt never sees these: options of its own such as "-style" are parameters too.
 TEST(CommandLine, ParametersAreTheArgumentsAfterTheProgramWithoutEmptyOnes)
