@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <ostream>
 #include <sys/stat.h>
 
 namespace quillo::test {
@@ -47,6 +48,12 @@ struct FormCase {
     bool search;
     Strings runs;
 };
+
+void PrintTo(const FormCase& c, std::ostream* os)
+{
+    for (const auto& param : c.params)
+        *os << (&param == &c.params.front() ? "" : " ") << param;
+}
 
 class CommandLineForms : public ::testing::TestWithParam<FormCase> {
 protected:

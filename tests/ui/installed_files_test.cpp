@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace quillo {
@@ -24,6 +25,8 @@ struct ReadmeCase {
     const char* buildBinDir;
     const char* expected;
 };
+
+void PrintTo(const ReadmeCase& c, std::ostream* os) { *os << c.executable; }
 
 class ReadmeChoice : public ::testing::TestWithParam<ReadmeCase> {};
 
