@@ -20,8 +20,11 @@ bool HasWildcard(const std::string& pattern);
 // The files matching a pattern whose last component may hold "*" and "?"
 // (shell-style, a leading dot needs no special match), each as the pattern's
 // folder part (up to and including its last "/") followed by the name, in
-// directory order. A name without wildcards gives itself when it is an
-// existing file.
+// directory order. A folder part "**" stands for that folder and every folder
+// below it (hidden ones too, links to folders not followed, unreadable ones
+// left out): entries are then the pattern's text up to the "**" and the path
+// below it, each folder's files first, then its folders in turn, in directory
+// order. A name without wildcards gives itself when it is an existing file.
 std::vector<std::string> ExpandFilePattern(const std::string& pattern);
 
 } // namespace quillo

@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <map>
-#include <ostream>
 #include <sys/stat.h>
 
 namespace quillo::test {
@@ -41,19 +39,17 @@ public:
 };
 
 struct FormCase {
-    Strings params; // "FILE", "PATTERN", "LIST" stand for real paths
-    Strings files;  // the same stand-ins, "A", "B" for the pattern's files, "X1", "X2" for the list's lines
+    const char* name;
+    Strings params; // "FILE", "PATTERN", "TREE", "LIST" stand for real paths
+    Strings files;  // the same stand-ins, "A", "B" for the pattern's files, "C", "D" for the tree's,
+                    // "X1", "X2" for the list's lines
     std::string string1, string2;
     int op;
     bool search;
     Strings runs;
 };
 
-void PrintTo(const FormCase& c, std::ostream* os)
-{
-    for (const auto& param : c.params)
-        *os << (&param == &c.params.front() ? "" : " ") << param;
-}
+void PrintTo(const FormCase& c, std::ostream* out) { *out << c.name; }
 
 class CommandLineForms : public ::testing::TestWithParam<FormCase> {
 protected:
@@ -64,6 +60,10 @@ protected:
         names["A"] = dir.Write("p/a.txt", "a");
         names["B"] = dir.Write("p/b.txt", "b");
         names["PATTERN"] = (dir.Path() / "p" / "*.txt").string();
+        std::filesystem::create_directories(dir.Path() / "t" / "d");
+        names["C"] = dir.Write("t/c.txt", "c");
+        names["D"] = dir.Write("t/d/d.txt", "d");
+        names["TREE"] = (dir.Path() / "t" / "**" / "*.txt").string();
         names["LIST"] = dir.Write("l.lst", "x1\r\nx2\r\n");
         names["X1"] = "x1";
         names["X2"] = "x2";
@@ -97,39 +97,32 @@ TEST_P(CommandLineForms, AcceptedForms)
 INSTANTIATE_TEST_SUITE_P(
     Table, CommandLineForms,
     ::testing::Values(
-        FormCase{{"FILE"}, {"FILE"}, "", "", 0, false, {}},
-        FormCase{{"PATTERN"}, {"A", "B"}, "", "", 0, false, {}},
-        FormCase{{"LIST", "/LIST"}, {"X1", "X2"}, "", "", 0, false, {}},
-        FormCase{{"FILE", "/GO"}, {"FILE"}, "", "", 0, false, {}},
-        FormCase{{"FILE", "s1"}, {"FILE"}, "s1", "", 0, true, {}},
-        FormCase{{"FILE", "s1", "/GO"}, {"FILE"}, "s1", "", 0, true, {"s1|0||1"}},
-        FormCase{{"FILE", "s1", "OR", "s2", "/GO"}, {"FILE"}, "s1", "s2", 1, true, {"s1|1|s2|1"}},
-        FormCase{{"FILE", "s1", "XOR", "s2"}, {"FILE"}, "s1", "s2", 2, true, {}},
-        FormCase{{"FILE", "s1", "word", "s2", "/GO"}, {"FILE"}, "s1", "s2", 0, true, {"s1|0|s2|1"}},
-        FormCase{{"FILE", "s1", "&NOT", "/GO"}, {"FILE"}, "s1", "/GO", 3, true, {"s1|3|/GO|1"}},
-        FormCase{{"FILE", "s1", "/GO", "/GO"}, {"FILE"}, "s1", "", 0, true, {"s1|0||1", "s1|0||1"}},
-        FormCase{{"LIST", "s1", "/LIST", "/GO"}, {"X1", "X2"}, "s1", "", 0, true, {"s1|0||2"}},
+        FormCase{"FileAlone", {"FILE"}, {"FILE"}, "", "", 0, false, {}},
+        FormCase{"PatternAlone", {"PATTERN"}, {"A", "B"}, "", "", 0, false, {}},
+        FormCase{"ListOnly", {"LIST", "/LIST"}, {"X1", "X2"}, "", "", 0, false, {}},
+        FormCase{"GoAsString1RunsNothing", {"FILE", "/GO"}, {"FILE"}, "", "", 0, false, {}},
+        FormCase{"String1NoRun", {"FILE", "s1"}, {"FILE"}, "s1", "", 0, true, {}},
+        FormCase{"String1AndGo", {"FILE", "s1", "/GO"}, {"FILE"}, "s1", "", 0, true, {"s1|0||1"}},
+        FormCase{"OrAndGo", {"FILE", "s1", "OR", "s2", "/GO"}, {"FILE"}, "s1", "s2", 1, true, {"s1|1|s2|1"}},
+        FormCase{"XorNoRun", {"FILE", "s1", "XOR", "s2"}, {"FILE"}, "s1", "s2", 2, true, {}},
+        FormCase{"OtherWordKeepsOperator", {"FILE", "s1", "word", "s2", "/GO"}, {"FILE"}, "s1", "s2", 0, true,
+                 {"s1|0|s2|1"}},
+        FormCase{"GoAsString2AndRun", {"FILE", "s1", "&NOT", "/GO"}, {"FILE"}, "s1", "/GO", 3, true, {"s1|3|/GO|1"}},
+        FormCase{"TwoRuns", {"FILE", "s1", "/GO", "/GO"}, {"FILE"}, "s1", "", 0, true, {"s1|0||1", "s1|0||1"}},
+        FormCase{"ListString1AndGo", {"LIST", "s1", "/LIST", "/GO"}, {"X1", "X2"}, "s1", "", 0, true, {"s1|0||2"}},
         // keywords in any case; operator words only in capitals
-        FormCase{{"FILE", "s1", "/go", "/Go"}, {"FILE"}, "s1", "", 0, true, {"s1|0||1", "s1|0||1"}},
-        FormCase{{"LIST", "/list"}, {"X1", "X2"}, "", "", 0, false, {}},
-        FormCase{{"FILE", "s1", "or", "s2"}, {"FILE"}, "s1", "s2", 0, true, {}},
-        FormCase{{"FILE", "/LIST", "s1", "OR", "s2"}, {"x"}, "", "", 0, false, {}},
+        FormCase{"GoInSmallLetters", {"FILE", "s1", "/go", "/Go"}, {"FILE"}, "s1", "", 0, true, {"s1|0||1", "s1|0||1"}},
+        FormCase{"ListInSmallLetters", {"LIST", "/list"}, {"X1", "X2"}, "", "", 0, false, {}},
+        FormCase{"SmallOrIsNoOperator", {"FILE", "s1", "or", "s2"}, {"FILE"}, "s1", "s2", 0, true, {}},
+        FormCase{"ListInPosition2EndsProcessing", {"FILE", "/LIST", "s1", "OR", "s2"}, {"x"}, "", "", 0, false, {}},
         // a pattern ignores "/LIST"
-        FormCase{{"PATTERN", "s1", "/LIST", "/GO"}, {"A", "B"}, "s1", "", 0, true, {"s1|0||2"}},
+        FormCase{"PatternIgnoresList", {"PATTERN", "s1", "/LIST", "/GO"}, {"A", "B"}, "s1", "", 0, true, {"s1|0||2"}},
         // search strings are taken verbatim
-        FormCase{{"FILE", "Mixed Case", "OR", "-style"}, {"FILE"}, "Mixed Case", "-style", 1, true, {}}),
-    // The row's parameters, letters and digits only: FILE_s1_OR_s2_GO.
-    [](const auto& info) {
-        std::string name;
-        for (const auto& param : info.param.params) {
-            if (!name.empty())
-                name += '_';
-            for (char ch : param)
-                if (std::isalnum(static_cast<unsigned char>(ch)))
-                    name += ch;
-        }
-        return name;
-    });
+        FormCase{"StringsVerbatim", {"FILE", "Mixed Case", "OR", "-style"}, {"FILE"}, "Mixed Case", "-style", 1, true,
+                 {}},
+        // every file below the pattern's start folder
+        FormCase{"TreePatternAndGo", {"TREE", "s1", "/GO"}, {"C", "D"}, "s1", "", 0, true, {"s1|0||2"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Qt never sees these: options of its own such as "-style" are parameters too.
 TEST(CommandLine, ParametersAreTheArgumentsAfterTheProgramWithoutEmptyOnes)
@@ -166,9 +159,11 @@ TEST(CommandLine, WrongFilenameStillAppliesTheRest)
     EXPECT_FALSE(empty.Search);
     EXPECT_TRUE(empty.Runs.empty());
 
-    FakeWindow noMatch;
-    ApplyCommandLine({(dir.Path() / "*.none").string()}, noMatch);
-    EXPECT_EQ(noMatch.WrongFilename, 1);
+    for (const char* pattern : {"*.none", "**/*.none"}) {
+        FakeWindow noMatch;
+        ApplyCommandLine({(dir.Path() / pattern).string()}, noMatch);
+        EXPECT_EQ(noMatch.WrongFilename, 1) << pattern;
+    }
 }
 
 // "folder/*" used to fail because the folder's own "." entry came first.

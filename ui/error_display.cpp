@@ -1,0 +1,37 @@
+#include "ui/error_display.h"
+
+#include "ui/app_title.h"
+#include "ui/dialogs.h"
+#include "ui/run_display.h"
+
+#include <exception>
+#include <new>
+
+namespace quillo {
+
+bool ErrorDisplay::Run(const std::function<void()>& handler)
+{
+    try {
+        handler();
+        return true;
+    } catch (const std::bad_alloc&) {
+        Show("Out of memory");
+    } catch (const std::exception& failure) {
+        Show(failure.what());
+    } catch (...) {
+        Show("Unknown failure");
+    }
+    return false;
+}
+
+void ErrorDisplay::Show(const char* message) noexcept
+{
+    try {
+        display_.Flush();
+        dialogs_.ShowFailure(&window_, ApplicationTitleText(), QString::fromLocal8Bit(message) + QLatin1Char('.'));
+    } catch (...) {
+        // Nothing is left to report it with.
+    }
+}
+
+} // namespace quillo

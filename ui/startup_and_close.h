@@ -1,0 +1,73 @@
+// Start-up and close of the main window with the settings file: the settings
+// object lives from start-up, which reads the options into the "Main" page,
+// to the close, which writes them back; and whether a close request is
+// carried out at all.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QWidget;
+
+namespace quillo {
+
+class TIniFile;
+struct WindowLayout;
+
+class StartupAndClose {
+public:
+    StartupAndClose(QWidget& window, const WindowLayout& controls);
+    ~StartupAndClose();
+    StartupAndClose(const StartupAndClose&) = delete;
+    StartupAndClose& operator=(const StartupAndClose&) = delete;
+
+    // Start-up lasts as long as one of these (the window's creation handler,
+    // "/GO" runs included).
+    class Startup {
+    public:
+        explicit Startup(StartupAndClose& owner) : owner_(owner) { owner_.starting_ = true; }
+        ~Startup() { owner_.starting_ = false; }
+        Startup(const Startup&) = delete;
+        Startup& operator=(const Startup&) = delete;
+
+    private:
+        StartupAndClose& owner_;
+    };
+    bool Starting() const noexcept { return starting_; }
+    // A close carried out during start-up: the options are written then, and
+    // the program ends once start-up has finished.
+    bool ClosedWhileStarting() const noexcept { return closedWhileStarting_; }
+
+    // The settings file: beside the executable with ".ini" unless set
+    // otherwise before ReadSettings.
+    void SetSettingsFile(std::string path) { settingsFile_ = std::move(path); }
+    // The settings object, from ReadSettings until the options are written.
+    const TIniFile* Settings() const noexcept { return store_.get(); }
+
+    // Binds the settings object to the settings file and sets the stored
+    // option boxes and the operator from it. A box whose tick changes reacts
+    // as to a click.
+    void ReadSettings();
+    // Writes the options and releases the settings object; nothing once it
+    // has been released. Raises the write's failure and keeps the object.
+    void WriteSettings();
+
+    // Every close request of the window comes here; returns whether the
+    // window closes. formClose runs the window's close handler and returns
+    // whether it completed: a close it could not complete (the settings file
+    // cannot be written) is refused, and the next one runs it again. During
+    // start-up a close is carried out once: the remaining "/GO" runs still
+    // take place, and later requests only ask a run to stop.
+    bool CloseRequested(const std::function<bool()>& formClose);
+
+private:
+    QWidget& window_;
+    const WindowLayout& controls_;
+    std::string settingsFile_;
+    std::unique_ptr<TIniFile> store_;
+    bool starting_ = false;
+    bool closedWhileStarting_ = false;
+};
+
+} // namespace quillo
