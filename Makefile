@@ -5,14 +5,17 @@ BUILD      := build
 ASAN_BUILD := build-asan
 JOBS       ?= $(shell nproc)
 ARGS       ?=
+PREFIX     ?= /usr/local
+DESTDIR    ?=
 
 PACKAGES := g++ make cmake ninja-build qt6-base-dev qt6-qpa-plugins libgl-dev \
             libgtest-dev libbenchmark-dev xvfb xauth xdotool imagemagick \
-            at-spi2-core python3-pyatspi dbus fonts-dejavu-core
+            at-spi2-core python3-pyatspi dbus fonts-dejavu-core \
+            librsvg2-bin desktop-file-utils appstream dpkg-dev file groff-base x11-utils
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build build-asan test test-asan run bench screenshot clean
+.PHONY: all deps build build-asan test test-asan run bench screenshot install package install-prefix clean
 
 all: build
 
@@ -39,8 +42,25 @@ $(ASAN_BUILD)/build.ninja:
 build-asan: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
+# The build pointed at $(PREFIX), where install and package put the program.
+install-prefix: deps $(BUILD)/build.ninja
+	cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
+
+# The program, its desktop entry, icons, AppStream file, manual page and
+# README below $(DESTDIR)$(PREFIX).
+install: install-prefix
+	cmake --build $(BUILD) -j $(JOBS)
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD)
+
+# The same files as a Debian package in $(BUILD)/, its dependencies computed
+# from the libraries the program links.
+package: install-prefix
+	cmake --build $(BUILD) -j $(JOBS) --target package
+
 # Every test, then the whole suite again under AddressSanitizer and
-# UndefinedBehaviorSanitizer: any sanitizer report fails the run.
+# UndefinedBehaviorSanitizer: any sanitizer report fails the run. The install
+# and package checks look at files, not at the program's memory: that pass
+# leaves them out, with the real-window tests.
 test: build build-asan
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 	$(MAKE) --no-print-directory test-asan
@@ -50,7 +70,7 @@ test-asan:
 	  ASAN_OPTIONS=halt_on_error=1:abort_on_error=0:detect_leaks=1 \
 	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
-	  ctest --output-on-failure -j $(JOBS) -E real_window
+	  ctest --output-on-failure -j $(JOBS) -E real_window -LE install
 
 run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \

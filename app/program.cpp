@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "search/number_format.h"
 #include "ui/Unit1.h"
+#include "ui/app_icon.h"
 #include "ui/app_title.h"
 #include "ui/event_dispatcher.h"
 #include "ui/qt_dialogs.h"
@@ -38,6 +39,9 @@ int RunProgram(int argc, char** argv)
     char* qtArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
     UseLeanEventDispatcher();
     QApplication application(qtArgc, qtArgv);
+    // The desktop finds the program's entry, and with it its icon, by this name.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(DesktopEntryId()));
+    QApplication::setWindowIcon(AppIcon());
     std::setlocale(LC_ALL, "");
     SetNumberSeparators(SeparatorsFromLocale());
     SetApplicationTitle(StartTitle);

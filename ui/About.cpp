@@ -1,16 +1,16 @@
 #include "ui/About.h"
 
+#include "search/failure.h"
+#include "settings/paths.h"
 #include "ui/dialogs.h"
+#include "ui/readme_link.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
 #include <QStyle>
 #include <qdrawutil.h>
-
-#ifndef QUILLO_README_PATH
-#define QUILLO_README_PATH ""
-#endif
 
 namespace quillo {
 namespace {
@@ -65,7 +65,13 @@ void LinkLabel::mouseDoubleClickEvent(QMouseEvent* event)
 
 QUrl TAbout::WebLink()
 {
-    return QUrl::fromLocalFile(QStringLiteral(QUILLO_README_PATH));
+    std::string program;
+    try {
+        program = ExecutablePath();
+    } catch (const Failure&) {
+        // Without the program's own path, the source tree's README.
+    }
+    return QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(ReadmeFor(program, BuildReadmePlaces()))));
 }
 
 QUrl TAbout::MailLink()

@@ -27,7 +27,9 @@ class TAbout : public QDialog {
 public:
     explicit TAbout(Dialogs& dialogs, QWidget* parent = nullptr);
 
-    // The project's page and mail address the link labels open.
+    // The project's page and mail address the link labels open. The page is
+    // the README: the installed one for an installed program, else the
+    // source tree's.
     static QUrl WebLink();
     static QUrl MailLink();
 
