@@ -139,8 +139,6 @@ public:
     void FlushDisplay() noexcept { display_.Flush(); }
     // What a run does to the window.
     void AppendLine(std::string_view line) { runHost_.AppendLine(line); }
-    void AppendRunHeader(std::string_view line) { runHost_.AppendRunHeader(line); }
-    void AppendFileHeader(std::string_view line, std::string_view entry) { runHost_.AppendFileHeader(line, entry); }
     void SetPanelText(int panel, std::string_view text) { runHost_.SetPanelText(panel, text); }
     void ProcessEvents() { runHost_.ProcessEvents(); }
     void ProcessPendingEvents() { runHost_.ProcessPendingEvents(); }
