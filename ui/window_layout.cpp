@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace quillo {
 namespace {
@@ -235,6 +236,8 @@ void WindowLayout::BuildMainPage(QWidget* page)
         label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
         edit = new QLineEdit(GroupBox2);
         place(edit, editName, Scale(left, 30, 193, 21));
+        // A search string has no length limit (the field's own is 32,767).
+        edit->setMaxLength(std::numeric_limits<int>::max());
         edit->setAccessibleName(label->text());
         label->setBuddy(edit);
     };

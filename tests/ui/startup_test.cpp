@@ -255,6 +255,76 @@ TEST_F(StartupTest, GoShowsTheWindowLetsPendingEventsRunThenSearchesEachTime)
     EXPECT_FALSE(form->ClosedWhileStarting());
 }
 
+// Search strings reach the run and the file header byte for byte, whether
+// they come from the command line (any bytes, any length) or are typed (UTF-8).
+struct SearchString {
+    const char* name;
+    bool typed;         // typed into the field instead of given on the command line
+    std::string string; // string 1 as bytes
+    std::vector<std::string> lines;
+    std::vector<std::string> found;
+};
+
+void PrintTo(const SearchString& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class SearchStringTest : public StartupTest, public ::testing::WithParamInterface<SearchString> {};
+
+TEST_P(SearchStringTest, FindsItsLinesAndHeadsThemAsGiven)
+{
+    const SearchString& c = GetParam();
+    QByteArray text;
+    for (const std::string& line : c.lines)
+        text += QByteArray::fromStdString(line) + "\r\n";
+    const std::string file = Write("f.txt", text);
+    if (c.typed) {
+        ASSERT_TRUE(Start({file}));
+        // Key by key, each carrying its character as a keyboard layout gives it.
+        const QString typed = QString::fromUtf8(c.string.data(), static_cast<qsizetype>(c.string.size()));
+        for (const char32_t ch : typed.toUcs4())
+            QTest::sendKeyEvent(QTest::Click, Edit("FString1"), Qt::Key_unknown, QString::fromUcs4(&ch, 1),
+                                Qt::NoModifier);
+        ASSERT_EQ(Edit("FString1")->text(), typed);
+        ASSERT_TRUE(Tool("CmdSearch")->isEnabled());
+        Tool("CmdSearch")->click();
+    } else {
+        ASSERT_TRUE(Start({file, c.string, "/GO"}));
+    }
+    Strings expected{"*****  New Search  *****", "***** File: \"" + file + "\"- Search Pattern=" + c.string + " *****"};
+    expected.insert(expected.end(), c.found.begin(), c.found.end());
+    EXPECT_EQ(OutputLines(), expected);
+    EXPECT_TRUE(dialogs.failures.empty());
+}
+
+const std::string Long(40003, 'q');
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLine, SearchStringTest,
+    ::testing::Values(
+        SearchString{"Latin1Byte", false, "caf\xe9", {"caf\xe9", "cafe", "caf\xc3\xa9", "un caf\xe9 noir"},
+                     {"caf\xe9", "un caf\xe9 noir"}},
+        SearchString{"Utf8Letter", false, "caf\xc3\xa9", {"caf\xe9", "CAF\xc3\xa9", "caf\xc3\xa9"},
+                     {"CAF\xc3\xa9", "caf\xc3\xa9"}},
+        SearchString{"CutOffSequenceAfterText", false, "\xe2\x82\xac\xe2\x82", {"\xe2\x82\xac", "\xe2\x82\xac\xe2\x82\xac"},
+                     {"\xe2\x82\xac\xe2\x82\xac"}},
+        SearchString{"OverlongSlash", false, "\xc0\xaf", {"/", "a\xc0\xaf" "b"}, {"a\xc0\xaf" "b"}},
+        SearchString{"EscapeLookalikeIsText", false, "\xed\xb3\xa9", {"\xe9", "\xed\xb3\xa9"}, {"\xed\xb3\xa9"}},
+        SearchString{"FortyThousandAndThreeCharacters", false, Long,
+                     {Long.substr(0, 32767) + "x", Long.substr(1), Long, "<" + Long + ">"}, {Long, "<" + Long + ">"}},
+        SearchString{"TypedUtf8", true, "\xc3\xa9t\xc3\xa9", {"\xe9t\xe9", "\xc3\xa9t\xc3\xa9"}, {"\xc3\xa9t\xc3\xa9"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(StartupTest, StringTwoFromTheCommandLineIsUsedAndShownAsGiven)
+{
+    const std::string file = Write("f.txt", "fox \xe9t\xe9\r\nfox \xc3\xa9t\xc3\xa9\r\nhen \xe9t\xe9\r\n");
+    ASSERT_TRUE(Start({file, "fox", "&NOT", "\xe9t\xe9", "/GO"}));
+    EXPECT_EQ(OutputLines(), (Strings{"*****  New Search  *****",
+                                      "***** File: \"" + file + "\"- Search Pattern=fox and not \xe9t\xe9 *****",
+                                      "fox \xc3\xa9t\xc3\xa9"}));
+}
+
 // A close during a "/GO" run at start-up is carried out once: the options are
 // written then, later closes write nothing, and the remaining runs take place.
 TEST_F(StartupTest, CloseDuringAGoRunWritesTheOptionsOnceAndLetsTheRunsFinish)
