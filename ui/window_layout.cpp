@@ -4,6 +4,7 @@
 #include "ui/output_list.h"
 #include "ui/page_control.h"
 #include "ui/status_panel.h"
+#include "ui/status_texts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -126,7 +127,8 @@ WindowLayout::WindowLayout(QMainWindow& window)
     BuildMenu(window);
     BuildDropTarget(window);
 
-    window.resize(Scale.X(501), Scale.Y(373));
+    // The layout's size, or the smallest that shows the status panels whole.
+    window.resize(QSize(Scale.X(501), Scale.Y(373)).expandedTo(window.minimumSizeHint()));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect centred =
             QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(), screen->availableGeometry());
@@ -341,18 +343,17 @@ void WindowLayout::BuildStatusBar(QMainWindow& window)
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
     StatusBar->setFixedHeight(Scale.Y(21));
     window.setStatusBar(StatusBar);
-    // The last panel takes the rest of the bar.
-    const int widths[3] = {125, 115, 125};
+    // Each panel is as wide as the layout says and as its longest text needs;
+    // the last one takes the rest of the bar.
+    const int widths[4] = {125, 115, 125, 0};
     for (std::size_t i = 0; i < Panels.size(); ++i) {
         auto* panel = new StatusPanel(StatusBar);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panel->SetWidthRule(Scale.X(widths[i]), LongestPanelTexts(static_cast<int>(i)));
         Panels[i] = panel;
-        if (i < 3) {
-            panel->setFixedWidth(Scale.X(widths[i]));
-            StatusBar->addWidget(panel, 0);
-        } else {
-            StatusBar->addWidget(panel, 1);
-        }
+        const bool last = i + 1 == Panels.size();
+        panel->setSizePolicy(last ? QSizePolicy::Expanding : QSizePolicy::Fixed, QSizePolicy::Preferred);
+        StatusBar->addWidget(panel, last ? 1 : 0);
     }
 }
 

@@ -2,8 +2,10 @@
 #include "ui/About.h"
 #include "ui_test_support.h"
 #include "ui/qt_dialogs.h"
+#include "ui/status_panel.h"
 
 #include <QClipboard>
+#include <QLayout>
 #include <QListWidget>
 #include <QStatusBar>
 #include <QTimer>
@@ -176,21 +178,26 @@ TEST_F(WindowTest, PagesInOrderWithMainInFront)
     EXPECT_EQ(pages->CurrentPage()->objectName(), "TabSheet1");
 }
 
-TEST_F(WindowTest, NarrowWindowWrapsTheTabsIntoRows)
+TEST_F(WindowTest, TabsWiderThanThePagesWrapIntoRows)
 {
     auto* pages = Find<PageControl>("PageControl1");
     const int tab = pages->Tab(0)->width();
     EXPECT_EQ(tab, static_cast<int>(std::lround(130 * form->ScaleX())));
-    form->resize(tab * 3 + 100, form->height());
+    // The window never gets narrower than its status panels, which leaves
+    // room for the three tabs in one row.
+    form->resize(1, form->height());
     QCoreApplication::processEvents();
     EXPECT_EQ(pages->RowCount(), 1);
-    form->resize(tab * 2 + 20, form->height());
-    QCoreApplication::processEvents();
+    pages->SetTabWidth(pages->width() / 2 - 1);
     EXPECT_EQ(pages->RowCount(), 2);
     // The current tab's row lies next to the pages.
     EXPECT_GT(pages->Tab(0)->y(), pages->Tab(2)->y());
     pages->SetCurrentIndex(2);
     EXPECT_GT(pages->Tab(2)->y(), pages->Tab(0)->y());
+    pages->SetTabWidth(pages->width() / 3 + 1);
+    EXPECT_EQ(pages->RowCount(), 2);
+    pages->SetTabWidth(tab);
+    EXPECT_EQ(pages->RowCount(), 1);
 }
 
 TEST_F(WindowTest, TabWalksTheMainPageInOrder)
@@ -231,6 +238,95 @@ TEST_F(WindowTest, DialogsAreConfiguredAsTheWindowWantsThem)
     EXPECT_EQ(NameFilterText(save.filters),
               "Text Files (*.txt);;Log Files (*.log);;Information Files (*.nfo);;All Files (*)");
 }
+
+// ---- status bar ----------------------------------------------------------------
+
+// Every panel holds its longest texts in the window's font, is never narrower
+// than the layout's width, and the last one takes the rest of the bar.
+struct PanelFont {
+    const char* name;
+    const char* family; // empty: the window's own
+    double size;        // times the window's own point size
+    bool bold;
+};
+
+struct PanelTexts {
+    const char* name;
+    std::array<const char*, 4> texts;
+};
+
+void PrintTo(const PanelFont& f, std::ostream* os)
+{
+    *os << f.name;
+}
+
+void PrintTo(const PanelTexts& t, std::ostream* os)
+{
+    *os << t.name;
+}
+
+const PanelTexts PanelTextSets[] = {
+    {"Start", {"Lines Searched: None", "Lines Found: None", "File Position: N/A", "Words Found: None"}},
+    {"RunStart", {"Lines Searched = None", "Lines Found = None", "File Position 0 (KB)", "Words Found = None"}},
+    {"EightDigits",
+     {"Lines Searched: 99,999,999", "Lines Found: 88,888,888", "File Position: 99,999,999 Kb", "Words Found: 44,444,444"}},
+    {"Exponents",
+     {"Lines Searched: 9.2233719E18", "Lines Found: 1.2345679E18", "File Position: 8.8971404E15 Kb",
+      "Words Found: 4.4444444E18"}},
+    {"NegativeZero", {"Lines Searched: 0", "Lines Found: 0", "File Position: -0 Kb", "Words Found: 0"}},
+};
+
+const PanelFont PanelFonts[] = {
+    {"WindowFont", "", 1.0, false},
+    {"OneAndAHalf", "", 1.5, false},
+    {"Bold", "", 1.0, true},
+    {"Monospace", "DejaVu Sans Mono", 1.2, false},
+};
+
+class PanelWidth : public WindowTest, public ::testing::WithParamInterface<std::tuple<PanelFont, PanelTexts>> {
+protected:
+    StatusPanel* Panel(int i) { return Find<StatusPanel>(qPrintable(QStringLiteral("StatusPanel%1").arg(i))); }
+};
+
+TEST_P(PanelWidth, HoldsItsTextAndTheLeastWidth)
+{
+    const auto& [f, t] = GetParam();
+    QFont font = form->font();
+    if (*f.family)
+        font.setFamily(QLatin1String(f.family));
+    font.setPointSizeF(font.pointSizeF() * f.size);
+    font.setBold(f.bold);
+    form->setFont(font);
+    QCoreApplication::processEvents();
+    form->layout()->activate();
+    const int least[3] = {125, 115, 125};
+    for (int i = 0; i < 4; ++i) {
+        StatusPanel* panel = Panel(i);
+        ASSERT_NE(panel, nullptr);
+        form->SetPanelText(i, t.texts[static_cast<std::size_t>(i)]);
+        EXPECT_LE(panel->fontMetrics().horizontalAdvance(form->PanelText(i)), panel->TextRect().width())
+            << "panel " << i << ": " << t.texts[static_cast<std::size_t>(i)];
+        EXPECT_TRUE(panel->isVisible());
+        if (i < 3) {
+            EXPECT_GE(panel->width(), static_cast<int>(std::lround(least[i] * form->ScaleX()))) << "panel " << i;
+        }
+    }
+    // The last panel takes what the window gains; the others keep their widths.
+    std::array<int, 4> before{};
+    for (int i = 0; i < 4; ++i)
+        before[static_cast<std::size_t>(i)] = Panel(i)->width();
+    form->resize(form->width() + 100, form->height());
+    form->layout()->activate();
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(Panel(i)->width(), before[static_cast<std::size_t>(i)] + (i == 3 ? 100 : 0))
+            << "panel " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(Window, PanelWidth,
+                         ::testing::Combine(::testing::ValuesIn(PanelFonts), ::testing::ValuesIn(PanelTextSets)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
+                         });
 
 // ---- enabling rules -----------------------------------------------------------
 
