@@ -127,7 +127,8 @@ WindowLayout::WindowLayout(QMainWindow& window)
     BuildMenu(window);
     BuildDropTarget(window);
 
-    // The layout's size, or the smallest that shows the status panels whole.
+    // The layout's size, or the smallest that shows every tool button, every
+    // control of the "Main" page and the status panels whole.
     window.resize(QSize(Scale.X(501), Scale.Y(373)).expandedTo(window.minimumSizeHint()));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect centred =
@@ -183,6 +184,8 @@ void WindowLayout::BuildToolBar(QWidget& window)
             button->setToolTip(QLatin1String(tool.tooltip));
         button->setEnabled(tool.enabled);
     }
+    // Narrower, the tool bar would cut its last buttons off.
+    Panel2->setMinimumWidth(Panel2->childrenRect().right() + 1 + Scale.X(2));
 }
 
 void WindowLayout::BuildPages(QWidget* central, const QStyle* style)
@@ -290,6 +293,10 @@ void WindowLayout::BuildMainPage(QWidget* page)
         QWidget::setTabOrder(previous, box);
         previous = box;
     }
+    // Smaller, the page would cut its controls off; the margin matches the
+    // room left of and above them.
+    const QRect controls = GroupBox2->childrenRect();
+    GroupBox2->setMinimumSize(controls.right() + 1 + Scale.X(8), controls.bottom() + 1 + Scale.Y(8));
 }
 
 void WindowLayout::BuildFileListPage(QWidget* page, const QStyle* style)

@@ -5,6 +5,7 @@
 #include "ui/status_panel.h"
 
 #include <QClipboard>
+#include <QGroupBox>
 #include <QLayout>
 #include <QListWidget>
 #include <QStatusBar>
@@ -183,8 +184,8 @@ TEST_F(WindowTest, TabsWiderThanThePagesWrapIntoRows)
     auto* pages = Find<PageControl>("PageControl1");
     const int tab = pages->Tab(0)->width();
     EXPECT_EQ(tab, static_cast<int>(std::lround(130 * form->ScaleX())));
-    // The window never gets narrower than its status panels, which leaves
-    // room for the three tabs in one row.
+    // The window never gets narrower than its status panels and the "Main"
+    // page's controls, which leaves room for the three tabs in one row.
     form->resize(1, form->height());
     QCoreApplication::processEvents();
     EXPECT_EQ(pages->RowCount(), 1);
@@ -198,6 +199,37 @@ TEST_F(WindowTest, TabsWiderThanThePagesWrapIntoRows)
     EXPECT_EQ(pages->RowCount(), 2);
     pages->SetTabWidth(tab);
     EXPECT_EQ(pages->RowCount(), 1);
+}
+
+// Whether the whole of the control is on screen: inside the window and inside
+// every widget that holds it.
+bool WhollyVisible(const QWidget* control, const QWidget* window)
+{
+    if (!control->isVisible())
+        return false;
+    const QRect area(control->mapTo(window, QPoint(0, 0)), control->size());
+    for (const QWidget* holder = control->parentWidget(); holder; holder = holder->parentWidget()) {
+        if (!QRect(holder->mapTo(window, QPoint(0, 0)), holder->size()).contains(area))
+            return false;
+        if (holder == window)
+            return true;
+    }
+    return false;
+}
+
+TEST_F(WindowTest, ShrunkWindowKeepsToolButtonsAndMainPageControlsWhole)
+{
+    std::vector<QWidget*> controls;
+    for (const char* name : {"CmdOpen", "CmdSave", "CmdClear", "CmdSearch", "CmdCancel", "CmdAbout"})
+        controls.push_back(Tool(name));
+    for (QWidget* control : Find<QGroupBox>("GroupBox2")->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        controls.push_back(control);
+    ASSERT_EQ(controls.size(), 6u + 5u + 11u); // the labels, fields and operator, the option boxes
+    form->resize(320, 240);
+    QCoreApplication::processEvents();
+    form->layout()->activate();
+    for (const QWidget* control : controls)
+        EXPECT_TRUE(WhollyVisible(control, form.get())) << control->objectName().toStdString();
 }
 
 TEST_F(WindowTest, TabWalksTheMainPageInOrder)
