@@ -516,6 +516,61 @@ INSTANTIATE_TEST_SUITE_P(Window, ToolLetter,
                                            Letter{Qt::Key_C, "CmdCancel"}, Letter{Qt::Key_A, "CmdAbout"}),
                          [](const auto& info) { return std::string(info.param.button); });
 
+// Enter in a search string field searches when Search is enabled, as a click
+// on it does; otherwise it does nothing.
+struct EnterKey {
+    const char* name;
+    const char* field;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    bool searchEnabled;
+};
+
+void PrintTo(const EnterKey& k, std::ostream* os)
+{
+    *os << k.name;
+}
+
+class EnterInAField : public WindowTest, public ::testing::WithParamInterface<EnterKey> {};
+
+TEST_P(EnterInAField, SearchesOnlyWhileSearchIsEnabled)
+{
+    const EnterKey& k = GetParam();
+    const std::string file = Write("a.txt", "fox\r\nhen\r\n");
+    if (k.searchEnabled)
+        form->AppendFileEntry(file);
+    QTest::keyClicks(Edit("FString1"), "fox");
+    QTest::keyClicks(Edit("FString2"), "hen");
+    ASSERT_EQ(Tool("CmdSearch")->isEnabled(), k.searchEnabled);
+    int clicks = 0;
+    QObject::connect(Tool("CmdSearch"), &QAbstractButton::clicked, [&] { ++clicks; });
+    QLineEdit* field = Edit(k.field);
+    field->setFocus();
+    QTest::keyClick(field, k.key, k.modifiers);
+    EXPECT_EQ(clicks, k.searchEnabled ? 1 : 0);
+    const std::vector<std::string> expected =
+        k.searchEnabled ? std::vector<std::string>{"*****  New Search  *****",
+                                                   "***** File: \"" + file + "\"- Search Pattern=fox and hen *****"}
+                        : std::vector<std::string>{};
+    EXPECT_EQ(OutputLines(), expected);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(Edit("FString1")->text(), "fox");
+    EXPECT_EQ(Edit("FString2")->text(), "hen");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Window, EnterInAField,
+    ::testing::Values(EnterKey{"String1ReturnSearches", "FString1", Qt::Key_Return, Qt::NoModifier, true},
+                      EnterKey{"String1KeypadEnterSearches", "FString1", Qt::Key_Enter, Qt::KeypadModifier, true},
+                      EnterKey{"String2ReturnSearches", "FString2", Qt::Key_Return, Qt::NoModifier, true},
+                      EnterKey{"String2KeypadEnterSearches", "FString2", Qt::Key_Enter, Qt::KeypadModifier, true},
+                      EnterKey{"String1ReturnWithSearchOff", "FString1", Qt::Key_Return, Qt::NoModifier, false},
+                      EnterKey{"String1KeypadEnterWithSearchOff", "FString1", Qt::Key_Enter, Qt::KeypadModifier, false},
+                      EnterKey{"String2ReturnWithSearchOff", "FString2", Qt::Key_Return, Qt::NoModifier, false},
+                      EnterKey{"String2KeypadEnterWithSearchOff", "FString2", Qt::Key_Enter, Qt::KeypadModifier,
+                               false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(WindowTest, AltFAndAltHOpenTheirMenus)
 {
     const struct {
