@@ -19,6 +19,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
@@ -81,6 +82,30 @@ private:
     int width_;
 };
 
+// Takes the window back to its minimum size when it has been made smaller: a
+// window manager keeps to the minimum the window asks for, but without one
+// (or with one that ignores it) nothing else would.
+class HoldMinimumSize : public QObject {
+public:
+    explicit HoldMinimumSize(QWidget* window) : QObject(window), window_(window) { window->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == window_ && event->type() == QEvent::Resize) {
+            const QSize size = static_cast<QResizeEvent*>(event)->size();
+            if (size != size.expandedTo(window_->minimumSize()))
+                QMetaObject::invokeMethod(
+                    window_, [w = window_] { w->resize(w->size().expandedTo(w->minimumSize())); },
+                    Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    QWidget* window_;
+};
+
 } // namespace
 
 LayoutScale LayoutScale::ForFont(const QFont& font)
@@ -135,6 +160,7 @@ WindowLayout::WindowLayout(QMainWindow& window)
             QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(), screen->availableGeometry());
         window.move(centred.topLeft());
     }
+    new HoldMinimumSize(&window);
 
     FString1->setFocus();
 }
