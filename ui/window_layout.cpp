@@ -156,9 +156,10 @@ WindowLayout::WindowLayout(QMainWindow& window)
     // control of the "Main" page and the status panels whole.
     window.resize(QSize(Scale.X(501), Scale.Y(373)).expandedTo(window.minimumSizeHint()));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect centred =
-            QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(), screen->availableGeometry());
-        window.move(centred.topLeft());
+        const QRect available = screen->availableGeometry();
+        const QRect centred = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(), available);
+        // A window larger than the screen keeps its menu and tool bar on it.
+        window.move(std::max(centred.left(), available.left()), std::max(centred.top(), available.top()));
     }
     new HoldMinimumSize(&window);
 
