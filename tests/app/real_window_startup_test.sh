@@ -29,13 +29,7 @@ printf 'alpha s1\r\nbeta\r\ngamma S2\r\ndelta s1 s2\r\n' >"$work/data.txt"
 quillo=$!
 started $quillo
 
-dialog=$(wait_window '^Select or type an output file\.$')
-[ -n "$dialog" ] || fail "no save dialog after the /GO run"
-xdotool windowactivate --sync "$dialog" 2>/dev/null || xdotool windowfocus --sync "$dialog"
-sleep 0.5
-xdotool type --delay 20 "$work/out.txt"
-sleep 0.3
-xdotool key Return
+answer_save_dialog "$work/out.txt" "after the /GO run"
 for _ in $(seq 50); do
     [ -s "$work/out.txt" ] && break
     sleep 0.1
@@ -79,11 +73,10 @@ wid=$(wait_window '^Quillo$')
 [ -n "$wid" ] || fail "no window for the long run"
 xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
 sleep 0.5
-read -r width height < <(xdotool getwindowgeometry "$wid" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')
+read -r _ _ width height < <(geometry "$wid")
 xdotool windowsize "$wid" 320 240
 sleep 1
-read -r x y < <(xdotool getwindowgeometry "$wid" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p')
-read -r w h < <(xdotool getwindowgeometry "$wid" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')
+read -r x y w h < <(geometry "$wid")
 [ "$w" -ge "$width" ] && [ "$h" -gt 240 ] || fail "the window stayed at ${w}x${h} (it opened at ${width}x${height})"
 read -r ax ay < <(center "push button" "About") || fail "no About button"
 [ "$ax" -gt "$x" ] && [ "$ax" -lt $((x + w)) ] && [ "$ay" -gt "$y" ] && [ "$ay" -lt $((y + h)) ] ||
@@ -94,14 +87,7 @@ sleep 1
 xdotool key --clearmodifiers alt+f
 sleep 0.5
 xdotool key x
-dialog=$(wait_window '^Select or type an output file\.$')
-[ -n "$dialog" ] || fail "no save dialog after File > Exit during the run"
-kill -0 "$quillo" 2>/dev/null || fail "the program ended before the save dialog was answered"
-xdotool windowactivate --sync "$dialog" 2>/dev/null || xdotool windowfocus --sync "$dialog"
-sleep 0.5
-xdotool type --delay 20 "$work/closed.txt"
-sleep 0.3
-xdotool key Return
+answer_save_dialog "$work/closed.txt" "after File > Exit during the run" "$quillo"
 wait_gone "$quillo" || fail "the program did not end after the save dialog"
 wait "$quillo"
 rc=$?
