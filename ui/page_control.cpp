@@ -67,6 +67,7 @@ void PageControl::AddPage(QWidget* page, const QString& text)
 void PageControl::SetTabWidth(int width)
 {
     tabWidth_ = width;
+    updateGeometry(); // the least size follows the tabs
     Relayout();
 }
 
