@@ -25,6 +25,10 @@ public:
     bool SetText(std::string_view text);
     QString Text() const;
     const std::string& Bytes() const noexcept { return text_; }
+    bool Dirty() const noexcept { return dirty_; }
+    // Repaints the panel and tells assistive tools if the text changed since
+    // the last call.
+    void Present();
 
     // leastWidth: the layout's width in pixels; longest: the texts the panel
     // must hold, their digits standing for any digit.
@@ -33,10 +37,6 @@ public:
     QRect TextRect() const;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
-    bool Dirty() const noexcept { return dirty_; }
-    // Repaints the panel and tells assistive tools if the text changed since
-    // the last call.
-    void Present();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -320,8 +320,8 @@ void WindowLayout::BuildMainPage(QWidget* page)
         QWidget::setTabOrder(previous, box);
         previous = box;
     }
-    // Smaller, the page would cut its controls off; the margin matches the
-    // room left of and above them.
+    // Smaller, the page would cut its controls off; a narrow margin stays
+    // right of and below them.
     const QRect controls = GroupBox2->childrenRect();
     GroupBox2->setMinimumSize(controls.right() + 1 + Scale.X(8), controls.bottom() + 1 + Scale.Y(8));
 }
