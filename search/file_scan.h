@@ -13,7 +13,7 @@ namespace quillo {
 
 // The state of one search run, shared by the scans of all its files.
 struct RunState {
-    PreparedPattern Pattern1; // folded unless the search is case-sensitive
+    PreparedPattern Pattern1; // ignoring case unless the search is case-sensitive
     PreparedPattern Pattern2;
     Predicate Match = &MatchSingle;
     LineReader ReadLine = &ReadDosLine;
@@ -27,9 +27,11 @@ struct RunState {
     long double SizeBlocks = 0;
     long double PositionBlocks = 0;
 
-    // Buffers kept across lines and files.
+    // Kept across lines and files: the reader of the file being scanned (it
+    // keeps its read buffer from file to file), the line that did not end
+    // inside the read buffer, and the text of a panel or a numbered line.
+    TextReader Reader;
     std::string RawLine;
-    std::string CompareLine;
     std::string Text;
 };
 

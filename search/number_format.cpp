@@ -57,6 +57,46 @@ void SetNumberSeparators(NumberSeparators separators) { Current() = std::move(se
 
 const NumberSeparators& CurrentNumberSeparators() { return Current(); }
 
+namespace {
+
+// Longest thousands separator the digits are grouped with in one buffer.
+constexpr std::size_t SeparatorRoom = 16;
+
+// value (below 100,000,000) with its digits grouped in threes, after a '-'
+// when negative. The separator is at most SeparatorRoom bytes long.
+void AppendGrouped(std::string& out, std::uint32_t value, bool negative, const std::string& thousands)
+{
+    // At most 8 digits, so at most two separators: built from the right in
+    // one buffer and appended at once.
+    char text[1 + 8 + 2 * SeparatorRoom];
+    char* const end = text + sizeof text;
+    char* p = end;
+    int digits = 0;
+    do {
+        if (digits == 3 || digits == 6) {
+            p -= thousands.size();
+            std::memcpy(p, thousands.data(), thousands.size());
+        }
+        *--p = static_cast<char>('0' + value % 10);
+        value /= 10;
+        ++digits;
+    } while (value);
+    if (negative)
+        *--p = '-';
+    out.append(p, static_cast<std::size_t>(end - p));
+}
+
+} // namespace
+
+void AppendWholeNumber(std::string& out, std::int64_t value, const NumberSeparators& separators)
+{
+    if (value >= 0 && value < 100000000 && separators.thousands.size() <= SeparatorRoom) {
+        AppendGrouped(out, static_cast<std::uint32_t>(value), false, separators.thousands);
+        return;
+    }
+    AppendNumber(out, static_cast<long double>(value), separators);
+}
+
 void AppendNumber(std::string& out, long double x, const NumberSeparators& separators)
 {
     if (std::isnan(x))
@@ -69,27 +109,8 @@ void AppendNumber(std::string& out, long double x, const NumberSeparators& separ
         // Negative values that round to 0 show "-0" from a size of 0.1 on.
         const bool sign = negative && (value != 0 || magnitude >= 0.1L);
         const std::string& thousands = separators.thousands;
-        // At most 8 digits, so at most two separators: built from the right
-        // in one buffer and appended at once.
-        constexpr std::size_t SeparatorRoom = 16;
         if (thousands.size() <= SeparatorRoom) {
-            char text[1 + 8 + 2 * SeparatorRoom];
-            char* const end = text + sizeof text;
-            char* p = end;
-            std::uint64_t rest = value;
-            int digits = 0;
-            do {
-                if (digits && digits % 3 == 0) {
-                    p -= thousands.size();
-                    std::memcpy(p, thousands.data(), thousands.size());
-                }
-                *--p = static_cast<char>('0' + rest % 10);
-                rest /= 10;
-                ++digits;
-            } while (rest);
-            if (sign)
-                *--p = '-';
-            out.append(p, static_cast<std::size_t>(end - p));
+            AppendGrouped(out, static_cast<std::uint32_t>(value), sign, thousands);
             return;
         }
         if (sign)

@@ -2,6 +2,7 @@
 // significant digits, switching to an exponent form from 100,000,000 on.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,13 @@ const NumberSeparators& CurrentNumberSeparators();
 // -0.12 -> "-0".
 void AppendNumber(std::string& out, long double x, const NumberSeparators& separators);
 inline void AppendNumber(std::string& out, long double x) { AppendNumber(out, x, CurrentNumberSeparators()); }
+// number(x) for a whole x, such as a line count: the same text as
+// AppendNumber gives for it, without the real-number rounding.
+void AppendWholeNumber(std::string& out, std::int64_t value, const NumberSeparators& separators);
+inline void AppendWholeNumber(std::string& out, std::int64_t value)
+{
+    AppendWholeNumber(out, value, CurrentNumberSeparators());
+}
 std::string FormatNumber(long double x, const NumberSeparators& separators);
 inline std::string FormatNumber(long double x) { return FormatNumber(x, CurrentNumberSeparators()); }
 

@@ -17,8 +17,8 @@ struct Scan {
     explicit Scan(const std::string& pattern1, const std::string& pattern2 = "", Predicate match = &MatchSingle)
     {
         CancelRequested = false;
-        run.Pattern1 = PreparedPattern(FoldCase(pattern1));
-        run.Pattern2 = PreparedPattern(FoldCase(pattern2));
+        run.Pattern1 = PreparedPattern(pattern1, true);
+        run.Pattern2 = PreparedPattern(pattern2, true);
         run.String2Empty = pattern2.empty();
         run.Match = match;
         run.Caption = "Searching f";

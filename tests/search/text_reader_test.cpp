@@ -21,10 +21,8 @@ Lines ReadLines(const std::string& path, LineReader readLine, std::size_t fetchS
     reader.OpenText(path);
     Lines lines;
     std::string line;
-    while (!reader.AtEnd()) {
-        readLine(reader, line);
-        lines.push_back(line);
-    }
+    while (!reader.AtEnd())
+        lines.emplace_back(readLine(reader, line));
     reader.CloseText();
     return lines;
 }
@@ -100,13 +98,11 @@ TEST(TextReader, ReaderAtEndGivesEmptyLineAndTakesNothing)
     for (LineReader readLine : {&ReadDosLine, &ReadUnixLine}) {
         TextReader reader;
         reader.OpenText(path);
-        std::string line;
-        readLine(reader, line);
-        EXPECT_EQ(line, "a");
+        std::string spill;
+        EXPECT_EQ(readLine(reader, spill), "a");
         ASSERT_TRUE(reader.AtEnd());
-        line = "stale";
-        readLine(reader, line);
-        EXPECT_EQ(line, "");
+        spill = "stale";
+        EXPECT_EQ(readLine(reader, spill), "");
         EXPECT_EQ(reader.TakeChar(), TextEndMarker);
         EXPECT_EQ(reader.TakeChar(), TextEndMarker);
         EXPECT_TRUE(reader.AtEnd());
@@ -186,10 +182,8 @@ TEST(TextReader, GrowingFileIsReadUpToItsEndAtEachFetch)
     std::ofstream(path, std::ios::app | std::ios::binary) << std::string(1000, 'b') << "\r\n";
     std::string line;
     Lines lines;
-    while (!reader.AtEnd()) {
-        ReadDosLine(reader, line);
-        lines.push_back(line);
-    }
+    while (!reader.AtEnd())
+        lines.emplace_back(ReadDosLine(reader, line));
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1], std::string(1000, 'b'));
     EXPECT_EQ(reader.BlockSize(), 9);
