@@ -51,11 +51,17 @@ TEST(FoldCase, OnlyAsciiLowerCaseLettersChange)
         }
 }
 
-// The prepared search must agree with a plain search on every input.
-TEST(PreparedPattern, AgreesWithPlainSearchOnRandomText)
+class PreparedSearch : public ::testing::TestWithParam<bool> {};
+
+// The prepared search must agree with a plain search on every input; ignoring
+// case, with a plain search of the folded needle in the folded hay. The bytes
+// next to the letters and the Latin-1 letters that differ by the case bit too
+// must never count as the other case of a letter.
+TEST_P(PreparedSearch, AgreesWithPlainSearchOnRandomText)
 {
+    const bool ignoreCase = GetParam();
     std::mt19937 random(7);
-    const std::string alphabet = "abAB \r\x1a\xe9\0"s;
+    const std::string alphabet = "abAB \r\x1a\xe9\0@`[{zZ\xc1\xe1"s;
     auto pick = [&](std::size_t n) {
         std::string s;
         for (std::size_t i = 0; i < n; ++i)
@@ -65,11 +71,16 @@ TEST(PreparedPattern, AgreesWithPlainSearchOnRandomText)
     for (int round = 0; round < 40000; ++round) {
         const std::string needle = pick(random() % 6);
         const std::string hay = pick(random() % (round % 2 ? 24 : 80));
-        const PreparedPattern pattern(needle);
-        const std::size_t expected = needle.empty() ? std::string::npos : hay.find(needle);
+        const PreparedPattern pattern(needle, ignoreCase);
+        const std::size_t expected = needle.empty()  ? std::string::npos
+                                     : ignoreCase ? FoldCase(hay).find(FoldCase(needle))
+                                                  : hay.find(needle);
         ASSERT_EQ(pattern.Find(hay), expected) << "needle '" << needle << "' hay '" << hay << "'";
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Cases, PreparedSearch, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "IgnoringCase" : "CaseSensitive"; });
 
 struct PredicateCase {
     const char* line;
