@@ -25,19 +25,6 @@ void ShowProgress(RunState& run, ScanHost& host, long double blocks)
     SetCountPanel(run, host, 1, LinesFoundText, run.LinesFound);
 }
 
-void TenLineRefresh(RunState& run, ScanHost& host, const TextReader& reader)
-{
-    run.PositionBlocks = static_cast<long double>(reader.BlockPosition());
-    host.SetApplicationTitle(run.Caption);
-    if (run.Options.LineCount)
-        SetCountPanel(run, host, 0, LinesSearchedText, run.LinesSearched);
-    if (run.Options.Progress)
-        ShowProgress(run, host, run.PositionBlocks);
-    if (run.Options.WordCount)
-        SetCountPanel(run, host, 3, WordsFoundText, run.WordsFound);
-    host.ProcessEvents();
-}
-
 void EndOfFileRefresh(RunState& run, ScanHost& host)
 {
     if (run.Options.LineCount)
@@ -75,6 +62,19 @@ std::int64_t CountWords(const PreparedPattern& pattern, std::string_view line)
 }
 
 } // namespace
+
+void TenLineRefresh(RunState& run, ScanHost& host, const TextReader& reader)
+{
+    run.PositionBlocks = static_cast<long double>(reader.BlockPosition());
+    host.SetApplicationTitle(run.Caption);
+    if (run.Options.LineCount)
+        SetCountPanel(run, host, 0, LinesSearchedText, run.LinesSearched);
+    if (run.Options.Progress)
+        ShowProgress(run, host, run.PositionBlocks);
+    if (run.Options.WordCount)
+        SetCountPanel(run, host, 3, WordsFoundText, run.WordsFound);
+    host.ProcessEvents();
+}
 
 void ScanFile(RunState& run, ScanHost& host, const std::string& fileName)
 {

@@ -46,4 +46,9 @@ inline constexpr long double BlocksToKb = 10.0L / 81.0L;
 
 void ScanFile(RunState& run, ScanHost& host, const std::string& fileName);
 
+// What the scan does after every tenth line of a file: the title, the status
+// panels its options ask for (0, then 2 and 1, then 3) and the host's turn to
+// let events run.
+void TenLineRefresh(RunState& run, ScanHost& host, const TextReader& reader);
+
 } // namespace quillo
