@@ -16,10 +16,10 @@ void SetCountPanel(RunState& run, ScanHost& host, int panel, std::string_view la
 }
 
 // Panels 2 and 1, in that order.
-void ShowProgress(RunState& run, ScanHost& host, long double blocks)
+void ShowProgress(RunState& run, ScanHost& host, std::int64_t blocks)
 {
     run.Text.assign(FilePositionText);
-    AppendNumber(run.Text, blocks * BlocksToKb);
+    AppendBlocksAsKb(run.Text, blocks);
     run.Text += KbText;
     host.SetPanelText(2, run.Text);
     SetCountPanel(run, host, 1, LinesFoundText, run.LinesFound);
@@ -65,7 +65,7 @@ std::int64_t CountWords(const PreparedPattern& pattern, std::string_view line)
 
 void TenLineRefresh(RunState& run, ScanHost& host, const TextReader& reader)
 {
-    run.PositionBlocks = static_cast<long double>(reader.BlockPosition());
+    run.PositionBlocks = reader.BlockPosition();
     host.SetApplicationTitle(run.Caption);
     if (run.Options.LineCount)
         SetCountPanel(run, host, 0, LinesSearchedText, run.LinesSearched);
@@ -85,7 +85,7 @@ void ScanFile(RunState& run, ScanHost& host, const std::string& fileName)
         TextReader& reader;
         ~CloseOnExit() { reader.CloseText(); }
     } closer{reader};
-    run.SizeBlocks = static_cast<long double>(reader.BlockSize());
+    run.SizeBlocks = reader.BlockSize();
     const std::int64_t lineBase = run.LinesSearched;
     int refresh = 0;
     const SearchOptions& options = run.Options;

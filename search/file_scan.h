@@ -24,8 +24,8 @@ struct RunState {
     std::int64_t LinesSearched = 0;
     std::int64_t LinesFound = 0;
     std::int64_t WordsFound = 0;
-    long double SizeBlocks = 0;
-    long double PositionBlocks = 0;
+    std::int64_t SizeBlocks = 0;     // of the current file, at open
+    std::int64_t PositionBlocks = 0; // at the last ten-line refresh
 
     // Kept across lines and files: the reader of the file being scanned (it
     // keeps its read buffer from file to file), the line that did not end
@@ -41,8 +41,6 @@ inline constexpr std::string_view LinesFoundText = "Lines Found: ";
 inline constexpr std::string_view FilePositionText = "File Position: ";
 inline constexpr std::string_view WordsFoundText = "Words Found: ";
 inline constexpr std::string_view KbText = " Kb";
-// 10/81: turns a count of 128-byte blocks into units of 1036.8 bytes.
-inline constexpr long double BlocksToKb = 10.0L / 81.0L;
 
 void ScanFile(RunState& run, ScanHost& host, const std::string& fileName);
 

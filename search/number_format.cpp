@@ -66,21 +66,33 @@ constexpr std::size_t SeparatorRoom = 16;
 // when negative. The separator is at most SeparatorRoom bytes long.
 void AppendGrouped(std::string& out, std::uint32_t value, bool negative, const std::string& thousands)
 {
+    static constexpr char Pairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                                    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                                    "8081828384858687888990919293949596979899";
     // At most 8 digits, so at most two separators: built from the right in
-    // one buffer and appended at once.
+    // one buffer, a group of three at a time, and appended at once.
     char text[1 + 8 + 2 * SeparatorRoom];
     char* const end = text + sizeof text;
     char* p = end;
-    int digits = 0;
-    do {
-        if (digits == 3 || digits == 6) {
-            p -= thousands.size();
-            std::memcpy(p, thousands.data(), thousands.size());
-        }
-        *--p = static_cast<char>('0' + value % 10);
-        value /= 10;
-        ++digits;
-    } while (value);
+    while (value >= 1000) {
+        const std::uint32_t group = value % 1000;
+        value /= 1000;
+        p -= 3;
+        p[0] = static_cast<char>('0' + group / 100);
+        std::memcpy(p + 1, Pairs + 2 * (group % 100), 2);
+        p -= thousands.size();
+        std::memcpy(p, thousands.data(), thousands.size());
+    }
+    if (value >= 100) {
+        p -= 3;
+        p[0] = static_cast<char>('0' + value / 100);
+        std::memcpy(p + 1, Pairs + 2 * (value % 100), 2);
+    } else if (value >= 10) {
+        p -= 2;
+        std::memcpy(p, Pairs + 2 * value, 2);
+    } else {
+        *--p = static_cast<char>('0' + value);
+    }
     if (negative)
         *--p = '-';
     out.append(p, static_cast<std::size_t>(end - p));
@@ -95,6 +107,19 @@ void AppendWholeNumber(std::string& out, std::int64_t value, const NumberSeparat
         return;
     }
     AppendNumber(out, static_cast<long double>(value), separators);
+}
+
+void AppendBlocksAsKb(std::string& out, std::int64_t blocks, const NumberSeparators& separators)
+{
+    // 10b/81 rounded half up is (20b + 81) / 162 rounded down. The product
+    // in extended precision rounds the same: its fraction is a multiple of
+    // 1/81, never within 1/162 of a half, far beyond its rounding error.
+    // Below 800,000,000 blocks the figure stays under 100,000,000.
+    if (blocks >= 0 && blocks < 800'000'000) {
+        AppendWholeNumber(out, (20 * blocks + 81) / 162, separators);
+        return;
+    }
+    AppendNumber(out, static_cast<long double>(blocks) * BlocksToKb, separators);
 }
 
 void AppendNumber(std::string& out, long double x, const NumberSeparators& separators)

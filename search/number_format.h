@@ -32,6 +32,17 @@ inline void AppendWholeNumber(std::string& out, std::int64_t value)
 {
     AppendWholeNumber(out, value, CurrentNumberSeparators());
 }
+// 10/81: turns a count of 128-byte blocks into units of 1036.8 bytes.
+inline constexpr long double BlocksToKb = 10.0L / 81.0L;
+
+// number(blocks x 10/81), the file position shown for a count of blocks:
+// the same text as AppendNumber gives for that product.
+void AppendBlocksAsKb(std::string& out, std::int64_t blocks, const NumberSeparators& separators);
+inline void AppendBlocksAsKb(std::string& out, std::int64_t blocks)
+{
+    AppendBlocksAsKb(out, blocks, CurrentNumberSeparators());
+}
+
 std::string FormatNumber(long double x, const NumberSeparators& separators);
 inline std::string FormatNumber(long double x) { return FormatNumber(x, CurrentNumberSeparators()); }
 

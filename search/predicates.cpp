@@ -165,7 +165,7 @@ std::size_t PreparedPattern::Find(std::string_view hay) const noexcept
             return static_cast<unsigned>(
                 _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, anchorWant), _mm_cmpeq_epi8(b, secondWant))));
         };
-        auto first = [&](std::size_t start, unsigned mask) {
+        auto first = [&](std::size_t start, std::uint64_t mask) {
             for (; mask; mask &= mask - 1) {
                 const std::size_t at = start + static_cast<std::size_t>(std::countr_zero(mask));
                 if (At(base + at))
@@ -173,6 +173,15 @@ std::size_t PreparedPattern::Find(std::string_view hay) const noexcept
             }
             return std::string_view::npos;
         };
+        // 64 starts a step, one branch each, then 16 at a time.
+        for (; from + 63 <= last; from += 64) {
+            const std::uint64_t mask = std::uint64_t{candidates(from)} | std::uint64_t{candidates(from + 16)} << 16 |
+                                       std::uint64_t{candidates(from + 32)} << 32 |
+                                       std::uint64_t{candidates(from + 48)} << 48;
+            if (mask)
+                if (const std::size_t at = first(from, mask); at != std::string_view::npos)
+                    return at;
+        }
         for (; from + 15 <= last; from += 16)
             if (const std::size_t at = first(from, candidates(from)); at != std::string_view::npos)
                 return at;

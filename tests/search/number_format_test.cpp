@@ -139,5 +139,61 @@ TEST(WholeNumbers, RandomSweepAgreesWithTheGeneralPath)
     }
 }
 
+struct BlocksCase {
+    const char* name;
+    std::int64_t blocks;
+    const char* comma;
+};
+
+void PrintTo(const BlocksCase& c, std::ostream* out) { *out << c.name; }
+
+const BlocksCase BlocksCases[] = {
+    {"Unopened", -1, "-0"},
+    {"Empty", 0, "0"},
+    {"ThousandBytes", 7, "1"},
+    {"FirstHalfKbRoundsDown", 4, "0"},
+    {"NextRoundsUp", 5, "1"},
+    {"HundredMegabytes", 781250, "96,451"},
+    {"LastFast", 799999999, "98,765,432"},
+    {"FirstGeneral", 800000000, "98,765,432"},
+    {"ExponentForm", 810000000, "1E8"},
+    {"Beyond32Bits", std::int64_t{1} << 40, "1.3574218E11"},
+    {"NegativeLarge", -1000, "-123"},
+};
+
+class BlockFigure : public ::testing::TestWithParam<BlocksCase> {};
+
+TEST_P(BlockFigure, SameTextAsTheRealProduct)
+{
+    const BlocksCase& c = GetParam();
+    const NumberSeparators english{",", "."};
+    std::string text = "File Position: ";
+    AppendBlocksAsKb(text, c.blocks, english);
+    EXPECT_EQ(text, std::string("File Position: ") + c.comma);
+    EXPECT_EQ(text.substr(15), FormatNumber(static_cast<long double>(c.blocks) * BlocksToKb, english));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, BlockFigure, ::testing::ValuesIn(BlocksCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Every count up to a few hundred thousand, and random ones up to the edge of
+// the integer path and past it.
+TEST(BlockFigure, SweepAgreesWithTheRealProduct)
+{
+    const NumberSeparators dotted{".", ","};
+    auto check = [&](std::int64_t blocks) {
+        std::string figure;
+        AppendBlocksAsKb(figure, blocks, dotted);
+        ASSERT_EQ(figure, FormatNumber(static_cast<long double>(blocks) * BlocksToKb, dotted)) << blocks;
+    };
+    for (std::int64_t blocks = -200; blocks < 300000; ++blocks)
+        check(blocks);
+    std::mt19937_64 random(5);
+    for (int i = 0; i < 100000; ++i) {
+        check(static_cast<std::int64_t>(random() % 1'000'000'000));
+        check(800'000'000 + static_cast<std::int64_t>(random() % 2000) - 1000);
+    }
+}
+
 } // namespace
 } // namespace quillo
