@@ -16,38 +16,29 @@
 namespace quillo {
 namespace {
 
-// Bytes past the buffer's capacity that the line end search may load.
+// Bytes past the buffer's capacity that the line end search may load: the
+// rest of the last 64-byte window.
 constexpr std::size_t LoadPadding = 64;
+constexpr std::size_t Window = 64;
 
-#if defined(__SSE2__)
-// Bit i set where p[i] is CR or other, for i in [0, 16).
-inline std::uint64_t EndBits16(const unsigned char* p, __m128i cr, __m128i other) noexcept
-{
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, other))));
-}
-#endif
-
-// Offset of the first CR (or CR or LF with unixEnds) among p[0, n); n when
-// there is none. May load up to 63 bytes past p + n.
-inline std::size_t FindLineEnd(const unsigned char* p, std::size_t n, bool unixEnds) noexcept
+// Bit i set where p[i] (p 64-byte aligned) is CR, or with unixEnds CR or LF.
+inline std::uint64_t WindowLineEnds(const unsigned char* p, bool unixEnds) noexcept
 {
 #if defined(__SSE2__)
-    // 64 bytes a step, one branch each: most lines end within one or two.
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i other = _mm_set1_epi8(unixEnds ? '\n' : '\r');
-    for (std::size_t at = 0; at < n; at += 64) {
-        const std::uint64_t ends = EndBits16(p + at, cr, other) | EndBits16(p + at + 16, cr, other) << 16 |
-                                   EndBits16(p + at + 32, cr, other) << 32 | EndBits16(p + at + 48, cr, other) << 48;
-        if (ends)
-            return std::min(n, at + static_cast<std::size_t>(std::countr_zero(ends)));
-    }
-    return n;
+    auto bits = [&](std::size_t at) -> std::uint64_t {
+        const __m128i bytes = _mm_load_si128(reinterpret_cast<const __m128i*>(p + at));
+        return static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, other))));
+    };
+    return bits(0) | bits(16) << 16 | bits(32) << 32 | bits(48) << 48;
 #else
-    for (std::size_t at = 0; at < n; ++at)
-        if (p[at] == '\r' || (unixEnds && p[at] == '\n'))
-            return at;
-    return n;
+    std::uint64_t ends = 0;
+    for (std::size_t i = 0; i < Window; ++i)
+        if (p[i] == '\r' || (unixEnds && p[i] == '\n'))
+            ends |= std::uint64_t{1} << i;
+    return ends;
 #endif
 }
 
@@ -78,8 +69,11 @@ void TextReader::OpenText(const std::string& name)
         ::close(fd);
         return;
     }
-    if (!buffer_)
-        buffer_ = std::make_unique<unsigned char[]>(capacity_ + LoadPadding);
+    if (!storage_) {
+        storage_ = std::make_unique<unsigned char[]>(capacity_ + LoadPadding + Window - 1);
+        const auto address = reinterpret_cast<std::uintptr_t>(storage_.get());
+        data_ = storage_.get() + (Window - address % Window) % Window;
+    }
     fd_ = fd;
 }
 
@@ -100,6 +94,7 @@ void TextReader::CloseText() noexcept
     filled_ = blockEnd_ = next_ = limit_ = 0;
     fillBase_ = 0;
     ended_ = false;
+    window_ = NoWindow;
 }
 
 bool TextReader::Refill() noexcept
@@ -108,9 +103,10 @@ bool TextReader::Refill() noexcept
         return false;
     fillBase_ += filled_;
     filled_ = blockEnd_ = next_ = limit_ = 0;
+    window_ = NoWindow;
     ssize_t got;
     do
-        got = ::read(fd_, buffer_.get(), capacity_);
+        got = ::read(fd_, data_, capacity_);
     while (got < 0 && errno == EINTR);
     if (got < 0)
         return false; // reads as the end; the next request reads again
@@ -119,17 +115,42 @@ bool TextReader::Refill() noexcept
         return false;
     }
     filled_ = static_cast<std::size_t>(got);
-    const void* marker = std::memchr(buffer_.get(), TextEndMarker, filled_);
-    limit_ = marker ? static_cast<std::size_t>(static_cast<const unsigned char*>(marker) - buffer_.get()) : filled_;
+    const void* marker = std::memchr(data_, TextEndMarker, filled_);
+    limit_ = marker ? static_cast<std::size_t>(static_cast<const unsigned char*>(marker) - data_) : filled_;
     blockEnd_ = std::min(filled_, fetchSize_);
     return true;
+}
+
+std::size_t TextReader::NextLineEnd(bool unixEnds) noexcept
+{
+    std::size_t from = next_;
+    const std::size_t window = from - from % Window;
+    if (window != window_ || unixEnds != windowUnix_) {
+        window_ = window;
+        windowUnix_ = unixEnds;
+        windowEnds_ = WindowLineEnds(data_ + window, unixEnds);
+    }
+    // Bits past limit_ (a byte 26, the end of the data or bytes left over
+    // from before) are cut off by the min below.
+    std::uint64_t ends = windowEnds_ >> (from - window);
+    while (!ends) {
+        window_ += Window;
+        if (window_ >= limit_) {
+            window_ = NoWindow;
+            return limit_;
+        }
+        windowEnds_ = WindowLineEnds(data_ + window_, unixEnds);
+        ends = windowEnds_;
+        from = window_;
+    }
+    return std::min(limit_, from + static_cast<std::size_t>(std::countr_zero(ends)));
 }
 
 inline void TextReader::TakeLineEnd(std::size_t offset) noexcept
 {
     Cover(offset);
     next_ = offset + 1;
-    if (buffer_[offset] == '\r' && Ready() && buffer_[next_] == '\n')
+    if (data_[offset] == '\r' && Ready() && data_[next_] == '\n')
         ++next_;
 }
 
@@ -140,14 +161,14 @@ std::string_view TextReader::ReadLine(std::string& spill, bool unixEnds)
         // Everything up to the next byte 26 or the end of the buffer's data is
         // searched at once; the blocks are handed out up to the last
         // character looked at, as if the characters were taken one by one.
-        const char* from = reinterpret_cast<const char*>(buffer_.get()) + next_;
+        const char* from = reinterpret_cast<const char*>(data_) + next_;
         const std::size_t ready = limit_ - next_;
-        const std::size_t length = FindLineEnd(buffer_.get() + next_, ready, unixEnds);
-        const std::size_t end = next_ + length;
+        const std::size_t end = NextLineEnd(unixEnds);
+        const std::size_t length = end - next_;
         const bool lineEnd = length < ready;
         // Looking behind a CR that ends the buffer's data refills the buffer,
         // so such a line is kept in spill first.
-        const bool refillsBehind = lineEnd && buffer_[end] == '\r' && end + 1 == filled_;
+        const bool refillsBehind = lineEnd && data_[end] == '\r' && end + 1 == filled_;
         if (!spilled && (lineEnd || limit_ < filled_) && !refillsBehind) {
             if (lineEnd) {
                 TakeLineEnd(end);

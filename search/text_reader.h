@@ -50,7 +50,7 @@ public:
     {
         if (!Ready() || next_ == limit_)
             return TextEndMarker;
-        return buffer_[next_++];
+        return data_[next_++];
     }
     // Bytes in the blocks handed out so far / 128, rounded down; -1 when not open.
     std::int64_t BlockPosition() const noexcept
@@ -85,6 +85,9 @@ private:
         if (offset >= blockEnd_)
             blockEnd_ = std::min(filled_, (offset / fetchSize_ + 1) * fetchSize_);
     }
+    // Offset of the first line end (CR; also LF with unixEnds) from next_ on,
+    // limit_ when there is none before it.
+    std::size_t NextLineEnd(bool unixEnds) noexcept;
     // Ends a line at the line end found at offset (< limit_): takes it, and
     // after a CR looks at the next character and takes an LF there.
     void TakeLineEnd(std::size_t offset) noexcept;
@@ -95,14 +98,21 @@ private:
     int fd_ = -1;
     std::size_t fetchSize_;
     std::size_t capacity_; // a whole number of blocks
-    std::unique_ptr<unsigned char[]> buffer_; // made at the first open
-    // Offsets into buffer_: next_ <= blockEnd_ <= filled_, next_ <= limit_ <= filled_.
+    std::unique_ptr<unsigned char[]> storage_; // made at the first open
+    unsigned char* data_ = nullptr;             // the buffer, 64-byte aligned, in storage_
+    // Offsets into data_: next_ <= blockEnd_ <= filled_, next_ <= limit_ <= filled_.
     std::size_t filled_ = 0;   // bytes the last read() gave
     std::size_t blockEnd_ = 0; // end of the blocks handed out
     std::size_t next_ = 0;     // next character to hand out
     std::size_t limit_ = 0;    // first byte 26 in the buffer, else filled_
-    std::uint64_t fillBase_ = 0; // bytes of the file before buffer_[0]
+    std::uint64_t fillBase_ = 0; // bytes of the file before data_[0]
     bool ended_ = false;         // read() found the end: it reads as a byte 26 for good
+    // The line ends of one aligned 64-byte window of the buffer (bit i for
+    // byte window_ + i), kept for the lines that end in it.
+    static constexpr std::size_t NoWindow = SIZE_MAX;
+    std::size_t window_ = NoWindow;
+    std::uint64_t windowEnds_ = 0;
+    bool windowUnix_ = false;
 };
 
 // Reads the next line of the file. Called only after AtEnd was false. The line
