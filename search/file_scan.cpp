@@ -91,10 +91,27 @@ void ScanFile(RunState& run, ScanHost& host, const std::string& fileName)
     const SearchOptions& options = run.Options;
     const bool countWords = options.WordCount && run.String2Empty && !options.Reverse;
 
+    // The patterns search each fill of the read buffer ahead of the lines cut
+    // from it; they forget it when the scan ends, however it ends.
+    struct SearchAheadEnd {
+        RunState& run;
+        ~SearchAheadEnd()
+        {
+            run.Pattern1.SearchAhead({});
+            run.Pattern2.SearchAhead({});
+        }
+    } searchAheadEnd{run};
+    std::uint64_t fill = reader.FillNumber();
+
     // Without "Case Sensitive Searching" the patterns compare each line as
     // its folded copy themselves, so the line as read is also the compare line.
     while (!reader.AtEnd() && !CancelRequested) {
         const std::string_view line = run.ReadLine(reader, run.RawLine);
+        if (reader.FillNumber() != fill) {
+            fill = reader.FillNumber();
+            run.Pattern1.SearchAhead(reader.FillData());
+            run.Pattern2.SearchAhead(reader.FillData());
+        }
         ++run.LinesSearched;
         if (++refresh == 10) {
             refresh = 0;

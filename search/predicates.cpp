@@ -201,6 +201,34 @@ std::size_t PreparedPattern::Find(std::string_view hay) const noexcept
     return std::string_view::npos;
 }
 
+void PreparedPattern::SearchAhead(std::string_view text) const noexcept
+{
+    if (text.empty()) {
+        aheadBegin_ = 1;
+        aheadEnd_ = 0;
+        return;
+    }
+    aheadBegin_ = reinterpret_cast<std::uintptr_t>(text.data());
+    aheadEnd_ = aheadBegin_ + text.size();
+    searched_ = aheadEnd_; // nothing known yet
+    occurrence_ = 0;
+}
+
+bool PreparedPattern::InAhead(std::string_view line) const noexcept
+{
+    if (text_.empty())
+        return false;
+    const auto begin = reinterpret_cast<std::uintptr_t>(line.data());
+    // The first occurrence at or after begin: the one known, unless begin
+    // lies outside the stretch searched for it.
+    if (begin < searched_ || begin > occurrence_) {
+        const std::size_t at = Find({line.data(), aheadEnd_ - begin});
+        occurrence_ = at == std::string_view::npos ? aheadEnd_ : begin + at;
+        searched_ = begin;
+    }
+    return occurrence_ + text_.size() <= begin + line.size();
+}
+
 std::size_t contains(std::string_view needle, std::string_view haystack) noexcept
 {
     if (needle.empty())

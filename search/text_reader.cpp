@@ -115,6 +115,7 @@ bool TextReader::Refill() noexcept
         return false;
     }
     filled_ = static_cast<std::size_t>(got);
+    ++fills_;
     const void* marker = std::memchr(data_, TextEndMarker, filled_);
     limit_ = marker ? static_cast<std::size_t>(static_cast<const unsigned char*>(marker) - data_) : filled_;
     blockEnd_ = std::min(filled_, fetchSize_);

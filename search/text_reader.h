@@ -61,6 +61,15 @@ public:
     }
     void CloseText() noexcept;
 
+    // The data of the current buffer fill, up to its first byte 26, and a
+    // number that changes with every fill (of any file). A line that
+    // ReadDosLine or ReadUnixLine returns lies in it, or in their spill.
+    std::string_view FillData() const noexcept
+    {
+        return {reinterpret_cast<const char*>(data_), limit_};
+    }
+    std::uint64_t FillNumber() const noexcept { return fills_; }
+
 private:
     friend std::string_view ReadDosLine(TextReader& reader, std::string& spill);
     friend std::string_view ReadUnixLine(TextReader& reader, std::string& spill);
@@ -107,6 +116,7 @@ private:
     std::size_t limit_ = 0;    // first byte 26 in the buffer, else filled_
     std::uint64_t fillBase_ = 0; // bytes of the file before data_[0]
     bool ended_ = false;         // read() found the end: it reads as a byte 26 for good
+    std::uint64_t fills_ = 0;    // fills so far, over all files
     // The line ends of one aligned 64-byte window of the buffer (bit i for
     // byte window_ + i), kept for the lines that end in it.
     static constexpr std::size_t NoWindow = SIZE_MAX;

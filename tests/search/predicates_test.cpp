@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 
@@ -76,6 +77,42 @@ TEST_P(PreparedSearch, AgreesWithPlainSearchOnRandomText)
                                      : ignoreCase ? FoldCase(hay).find(FoldCase(needle))
                                                   : hay.find(needle);
         ASSERT_EQ(pattern.Find(hay), expected) << "needle '" << needle << "' hay '" << hay << "'";
+    }
+}
+
+// Lines cut in order from a text searched ahead get the answers they get
+// alone, also where an occurrence runs over a line's end, where a line is
+// skipped or asked twice, and for copies of lines that lie elsewhere.
+TEST_P(PreparedSearch, SearchAheadAnswersAsEachLineAlone)
+{
+    const bool ignoreCase = GetParam();
+    std::mt19937 random(17);
+    const std::string alphabet = "abAB\r\n\0@"s;
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        for (std::size_t i = random() % 400; i > 0; --i)
+            text.push_back(alphabet[random() % alphabet.size()]);
+        std::string needle;
+        for (std::size_t i = 1 + random() % 3; i > 0; --i)
+            needle.push_back(alphabet[random() % 4]);
+        const PreparedPattern pattern(needle, ignoreCase);
+        const PreparedPattern alone(needle, ignoreCase);
+        pattern.SearchAhead(text);
+        std::size_t at = 0;
+        while (at < text.size()) {
+            const std::size_t length = std::min<std::size_t>(text.size() - at, random() % 40);
+            const std::string_view line(text.data() + at, length);
+            const bool expected = alone.In(line);
+            ASSERT_EQ(pattern.In(line), expected) << "needle '" << needle << "' at " << at << " in '" << text << "'";
+            if (random() % 4 == 0) {
+                ASSERT_EQ(pattern.In(line), expected) << "asked again";
+            }
+            const std::string copy(line);
+            ASSERT_EQ(pattern.In(copy), expected) << "a copy";
+            at += length + random() % 3; // the line end, or a skipped byte
+        }
+        pattern.SearchAhead({});
+        EXPECT_EQ(pattern.In(text), alone.In(text));
     }
 }
 
