@@ -75,12 +75,17 @@ void TextReader::OpenText(const std::string& name)
         data_ = storage_.get() + (Window - address % Window) % Window;
     }
     fd_ = fd;
+    openSize_ = static_cast<std::int64_t>(st.st_size);
 }
 
 std::int64_t TextReader::BlockSize() const noexcept
 {
+    if (fd_ < 0)
+        return -1;
+    if (openSize_ >= 0)
+        return openSize_ / static_cast<std::int64_t>(TextBlockSize);
     struct stat st;
-    if (fd_ < 0 || ::fstat(fd_, &st) != 0)
+    if (::fstat(fd_, &st) != 0)
         return -1;
     return static_cast<std::int64_t>(st.st_size) / static_cast<std::int64_t>(TextBlockSize);
 }
@@ -95,6 +100,7 @@ void TextReader::CloseText() noexcept
     fillBase_ = 0;
     ended_ = false;
     window_ = NoWindow;
+    openSize_ = -1;
 }
 
 bool TextReader::Refill() noexcept
@@ -104,6 +110,7 @@ bool TextReader::Refill() noexcept
     fillBase_ += filled_;
     filled_ = blockEnd_ = next_ = limit_ = 0;
     window_ = NoWindow;
+    openSize_ = -1; // the file may have changed since the open
     ssize_t got;
     do
         got = ::read(fd_, data_, capacity_);

@@ -41,7 +41,8 @@ public:
     // name, a missing file, a folder, a FIFO or a device leaves it not open.
     void OpenText(const std::string& name);
     bool IsOpen() const noexcept { return fd_ >= 0; }
-    // File size / 128, rounded down; -1 when not open.
+    // File size / 128, rounded down; -1 when not open. Until the first fetch
+    // the size is the one seen at open, a moment before.
     std::int64_t BlockSize() const noexcept;
     // True at a byte 26, at the end of the data, after a failed fetch, or when not open.
     bool AtEnd() noexcept { return !Ready() || next_ == limit_; }
@@ -117,6 +118,7 @@ private:
     std::uint64_t fillBase_ = 0; // bytes of the file before data_[0]
     bool ended_ = false;         // read() found the end: it reads as a byte 26 for good
     std::uint64_t fills_ = 0;    // fills so far, over all files
+    std::int64_t openSize_ = -1; // the size at open, until the first fetch
     // The line ends of one aligned 64-byte window of the buffer (bit i for
     // byte window_ + i), kept for the lines that end in it.
     static constexpr std::size_t NoWindow = SIZE_MAX;
