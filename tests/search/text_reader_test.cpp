@@ -13,6 +13,11 @@
 #include <random>
 #include <tuple>
 
+namespace quillo {
+// Test parameters print as their names.
+void PrintTo(FetchMode mode, std::ostream* out) { *out << (mode == FetchMode::Buffered ? "buffered" : "perBlock"); }
+} // namespace quillo
+
 namespace quillo::test {
 namespace {
 
@@ -83,8 +88,8 @@ INSTANTIATE_TEST_SUITE_P(Bytes, LineRules,
                                             ::testing::Values(FetchMode::Buffered, FetchMode::PerBlock)),
                          [](const auto& info) {
                              return std::string(std::get<0>(info.param).name) + "_fetch" +
-                                    std::to_string(std::get<1>(info.param)) +
-                                    (std::get<2>(info.param) == FetchMode::Buffered ? "_buffered" : "_perBlock");
+                                    std::to_string(std::get<1>(info.param)) + "_" +
+                                    ::testing::PrintToString(std::get<2>(info.param));
                          });
 
 TEST(TextReader, LongLineWithoutLineEndIsReturnedWhole)
