@@ -74,14 +74,19 @@ void AppendGrouped(std::string& out, std::uint32_t value, bool negative, const s
     char text[1 + 8 + 2 * SeparatorRoom];
     char* const end = text + sizeof text;
     char* p = end;
+    const std::size_t separator = thousands.size();
     while (value >= 1000) {
         const std::uint32_t group = value % 1000;
         value /= 1000;
         p -= 3;
         p[0] = static_cast<char>('0' + group / 100);
         std::memcpy(p + 1, Pairs + 2 * (group % 100), 2);
-        p -= thousands.size();
-        std::memcpy(p, thousands.data(), thousands.size());
+        if (separator == 1) {
+            *--p = thousands[0];
+        } else {
+            p -= separator;
+            std::memcpy(p, thousands.data(), separator);
+        }
     }
     if (value >= 100) {
         p -= 3;
