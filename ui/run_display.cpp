@@ -2,6 +2,7 @@
 
 #include "ui/output_view.h"
 #include "ui/status_panel.h"
+#include "ui/status_texts.h"
 
 #include <QTimerEvent>
 
@@ -9,13 +10,6 @@ namespace quillo {
 namespace {
 
 constexpr int FrameMs = 16; // display rate
-
-constexpr std::string_view StartPanelTexts[4] = {
-    "Lines Searched: None",
-    "Lines Found: None",
-    "File Position: N/A",
-    "Words Found: None",
-};
 
 } // namespace
 
