@@ -392,7 +392,8 @@ class LoopCloseTest : public StartupTest, public ::testing::WithParamInterface<L
 TEST_P(LoopCloseTest, TheRunEndsWithItsClosingStepsThenTheLoopEnds)
 {
     const LoopClose& c = GetParam();
-    constexpr int Lines = 5000;
+    // Long enough that the run outlasts several of the event pump's intervals.
+    constexpr int Lines = 1'000'000;
     QByteArray text;
     for (int i = 0; i < Lines; ++i)
         text += "hit " + QByteArray::number(i) + "\r\n";
