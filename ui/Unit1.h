@@ -142,8 +142,10 @@ public:
     void SetPanelText(int panel, std::string_view text) { runHost_.SetPanelText(panel, text); }
     void ProcessEvents() { runHost_.ProcessEvents(); }
     void ProcessPendingEvents() { runHost_.ProcessPendingEvents(); }
-    // How often events have run inside ProcessEvents and ProcessPendingEvents.
-    unsigned long long EventRuns() const noexcept { return pump_.Runs(); }
+    // How often events have run inside ProcessEvents and ProcessPendingEvents,
+    // and how long they took in all.
+    std::uint64_t EventRuns() const noexcept { return pump_.Runs(); }
+    EventPump::Clock::duration EventTime() const noexcept { return pump_.Busy(); }
     void SetSaveEnabled(bool on) { runHost_.SetSaveEnabled(on); }
 
     // The names the open and save dialogs remember.

@@ -412,7 +412,7 @@ TEST_F(OutputListTest, PanelTextsAreCurrentAtEveryRefreshButPaintedAtDisplayRate
         }
     } counter;
     panel->installEventFilter(&counter);
-    const unsigned long long runs = form->EventRuns();
+    const std::uint64_t runs = form->EventRuns();
     QElapsedTimer clock;
     clock.start();
     for (int i = 0; i < 2000; ++i) {
@@ -425,7 +425,7 @@ TEST_F(OutputListTest, PanelTextsAreCurrentAtEveryRefreshButPaintedAtDisplayRate
     const qint64 elapsed = clock.elapsed();
     EXPECT_LE(counter.paints, elapsed / 16 + 2);
     const auto interval = std::chrono::duration_cast<std::chrono::milliseconds>(EventPump::Interval).count();
-    EXPECT_LE(form->EventRuns() - runs, static_cast<unsigned long long>(elapsed / interval + 2));
+    EXPECT_LE(form->EventRuns() - runs, static_cast<std::uint64_t>(elapsed / interval + 2));
     panel->removeEventFilter(&counter);
 }
 
@@ -436,7 +436,7 @@ TEST_F(OutputListTest, OfferedEventsRunOnceTheIntervalHasPassed)
     limit.start();
     // An offer that runs the events; the clock is read before it.
     Clock::time_point ranFrom;
-    unsigned long long runs = form->EventRuns();
+    std::uint64_t runs = form->EventRuns();
     do {
         ranFrom = Clock::now();
         form->ProcessEvents();
@@ -488,8 +488,8 @@ TEST_P(LongRun, ClickPostedDuringTheRunIsHandled)
     int fired = 0;
     bool clicked = false;
     std::size_t linesAtClick = 0;
-    const unsigned long long runsBefore = form->EventRuns();
-    unsigned long long runsAtClick = 0;
+    const std::uint64_t runsBefore = form->EventRuns();
+    std::uint64_t runsAtClick = 0;
     QObject::connect(&ticks, &QTimer::timeout, [&] {
         if (++fired < 3)
             return;
