@@ -18,9 +18,9 @@ const std::string& ApplicationTitle()
 
 void SetApplicationTitle(std::string_view title)
 {
-    std::string& current = Title();
-    if (current != title)
-        current.assign(title);
+    // A run sets it every ten lines, nearly always to the same text: copying
+    // the bytes costs less than comparing them first.
+    Title().assign(title);
 }
 
 QString ApplicationTitleText()

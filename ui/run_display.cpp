@@ -49,8 +49,8 @@ void RunDisplay::SetPanelText(int panel, std::string_view text)
 {
     if (panel < 0 || panel >= static_cast<int>(panels_.size()))
         return;
-    if (panels_[static_cast<std::size_t>(panel)]->SetText(text))
-        ScheduleFrame();
+    panels_[static_cast<std::size_t>(panel)]->SetText(text);
+    ScheduleFrame();
 }
 
 QString RunDisplay::PanelText(int panel) const

@@ -23,15 +23,6 @@ StatusPanel::StatusPanel(QWidget* parent) : QFrame(parent)
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
-bool StatusPanel::SetText(std::string_view text)
-{
-    if (text_ == text)
-        return false;
-    text_.assign(text);
-    dirty_ = true;
-    return true;
-}
-
 QString StatusPanel::Text() const
 {
     return QString::fromLocal8Bit(text_.data(), static_cast<qsizetype>(text_.size()));
@@ -39,9 +30,9 @@ QString StatusPanel::Text() const
 
 void StatusPanel::Present()
 {
-    if (!dirty_)
+    if (presented_ == text_)
         return;
-    dirty_ = false;
+    presented_ = text_;
     update();
     if (QAccessible::isActive()) {
         QAccessibleEvent event(this, QAccessible::NameChanged);

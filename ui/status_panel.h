@@ -1,6 +1,8 @@
 // One panel of the status bar. Its text is stored at once (accessibility and
 // the window read it from here) but painted only when the window presents its
-// frame, so a run may set it every ten lines at no drawing cost.
+// frame, so a run may set it every ten lines at no drawing cost. Setting it
+// only copies the bytes; whether they differ from what the panel shows is
+// asked once a frame.
 //
 // Its width holds the longest text it can show, measured in its own font
 // whenever the layout asks (a font change lays the bar out again), and is
@@ -21,13 +23,11 @@ class StatusPanel : public QFrame {
 public:
     explicit StatusPanel(QWidget* parent = nullptr);
 
-    // Returns whether the text changed.
-    bool SetText(std::string_view text);
+    void SetText(std::string_view text) { text_.assign(text); }
     QString Text() const;
     const std::string& Bytes() const noexcept { return text_; }
-    bool Dirty() const noexcept { return dirty_; }
-    // Repaints the panel and tells assistive tools if the text changed since
-    // the last call.
+    // Repaints the panel and tells assistive tools if the text differs from
+    // the one the last call found.
     void Present();
 
     // leastWidth: the layout's width in pixels; longest: the texts the panel
@@ -43,7 +43,7 @@ protected:
 
 private:
     std::string text_;
-    bool dirty_ = false;
+    std::string presented_; // the text at the last Present
     int leastWidth_ = 0;
     QStringList longest_;
 };
