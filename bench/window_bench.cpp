@@ -267,6 +267,7 @@ int main(int argc, char** argv)
     // it when probing); the output list is cleared after it.
     auto windowRun = [&](std::uint64_t expectHeaders, std::uint64_t expectSearched, std::uint64_t expectFound,
                          ClickProbe* probing) {
+        ::malloc_trim(0); // every run starts with the memory freed before given back
         if (probing)
             probing->Start();
         const std::uint64_t eventRuns = form.EventRuns();
@@ -306,9 +307,9 @@ int main(int argc, char** argv)
     reverse.Options.Reverse = true;
     auto engineRun = [&](const quillo::SearchSettings& settings, const std::vector<std::string>& list,
                          std::uint64_t expectFound) {
+        ::malloc_trim(0);
         const EngineResult r = RunEngine(settings, list);
         Expect(r.foundLines == expectFound, "the engine found " + std::to_string(r.foundLines) + " lines");
-        ::malloc_trim(0); // its store goes back to the system before the window's run
         return r.seconds;
     };
 

@@ -7,12 +7,6 @@
 #include <QTimerEvent>
 
 namespace quillo {
-namespace {
-
-constexpr int FrameMs = 16; // display rate
-
-} // namespace
-
 RunDisplay::RunDisplay(OutputLineStore& lines, OutputView& view, const std::array<StatusPanel*, 4>& panels)
     : store_(lines), view_(view), panels_(panels)
 {

@@ -4,9 +4,9 @@
 // A run appends lines and sets panel texts far more often than a screen can
 // show them. Both are stored at once, so whatever reads them (the run, Save,
 // accessibility, the tests) always sees the current state; a frame timer then
-// presents them at display rate: changed panels repaint, and the output list
-// is told how many lines the store holds. Telling it costs the same however
-// many rows it already shows.
+// presents them at display rate (FrameMs): changed panels repaint, and the
+// output list is told how many lines the store holds. Telling it costs the
+// same however many rows it already shows.
 #pragma once
 
 #include "search/output_store.h"
@@ -28,6 +28,12 @@ class StatusPanel;
 class RunDisplay : public QObject {
     Q_OBJECT
 public:
+    // The display rate: about 30 frames a second. Each frame of a run
+    // repaints the status panels and, with the output list in front, its
+    // scroll bar; at 60 frames a second that painting took a tenth of a fast
+    // run's time.
+    static constexpr int FrameMs = 33;
+
     // lines: the store the view draws from; the panels get their start texts.
     RunDisplay(OutputLineStore& lines, OutputView& view, const std::array<StatusPanel*, 4>& panels);
 

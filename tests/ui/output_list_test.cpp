@@ -88,7 +88,7 @@ TEST_F(OutputListTest, RowsReachTheViewAtDisplayRate)
         if (i % 10 == 9)
             form->ProcessEvents();
     }
-    const qint64 frames = clock.elapsed() / 16 + 2;
+    const qint64 frames = clock.elapsed() / RunDisplay::FrameMs + 2;
     EXPECT_LE(announced.count(), frames);
     QTRY_COMPARE(View()->RowCount(), 3000);
     EXPECT_EQ(View()->TopRow(), 0); // appending never scrolls
@@ -423,7 +423,7 @@ TEST_F(OutputListTest, PanelTextsAreCurrentAtEveryRefreshButPaintedAtDisplayRate
         form->ProcessEvents();
     }
     const qint64 elapsed = clock.elapsed();
-    EXPECT_LE(counter.paints, elapsed / 16 + 2);
+    EXPECT_LE(counter.paints, elapsed / RunDisplay::FrameMs + 2);
     const auto interval = std::chrono::duration_cast<std::chrono::milliseconds>(EventPump::Interval).count();
     EXPECT_LE(form->EventRuns() - runs, static_cast<std::uint64_t>(elapsed / interval + 2));
     panel->removeEventFilter(&counter);
