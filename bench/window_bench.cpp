@@ -195,7 +195,7 @@ void Usage()
 int main(int argc, char** argv)
 {
     std::string outPath, corpusFolder, platform;
-    int runs = 3;
+    int runs = 5;
     std::uint64_t hugeLines = HugeFileLines;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];

@@ -39,14 +39,6 @@ void RunDisplay::ClearLines()
     view_.Clear();
 }
 
-void RunDisplay::SetPanelText(int panel, std::string_view text)
-{
-    if (panel < 0 || panel >= static_cast<int>(panels_.size()))
-        return;
-    panels_[static_cast<std::size_t>(panel)]->SetText(text);
-    ScheduleFrame();
-}
-
 QString RunDisplay::PanelText(int panel) const
 {
     if (panel < 0 || panel >= static_cast<int>(panels_.size()))
@@ -60,10 +52,9 @@ void RunDisplay::ResetPanels()
         SetPanelText(i, StartPanelTexts[i]);
 }
 
-void RunDisplay::ScheduleFrame()
+void RunDisplay::StartFrameTimer()
 {
-    if (!frame_.isActive())
-        frame_.start(FrameMs, Qt::CoarseTimer, this);
+    frame_.start(FrameMs, Qt::CoarseTimer, this);
 }
 
 void RunDisplay::PresentFrame()

@@ -11,6 +11,7 @@
 
 #include "search/output_store.h"
 #include "ui/header_rows.h"
+#include "ui/status_panel.h"
 
 #include <QBasicTimer>
 #include <QObject>
@@ -23,7 +24,6 @@
 namespace quillo {
 
 class OutputView;
-class StatusPanel;
 
 class RunDisplay : public QObject {
     Q_OBJECT
@@ -48,8 +48,15 @@ public:
     const OutputLineStore& Lines() const noexcept { return store_; }
     const HeaderRows& Headers() const noexcept { return headers_; }
 
-    // Status bar panel 0..3; other numbers are ignored.
-    void SetPanelText(int panel, std::string_view text);
+    // Status bar panel 0..3; other numbers are ignored. A run calls it three
+    // times every ten lines: it only copies the text.
+    void SetPanelText(int panel, std::string_view text)
+    {
+        if (panel < 0 || panel >= static_cast<int>(panels_.size()))
+            return;
+        panels_[static_cast<std::size_t>(panel)]->SetText(text);
+        ScheduleFrame();
+    }
     QString PanelText(int panel) const;
     // The texts the panels show at start and after a Clear.
     void ResetPanels();
@@ -61,7 +68,12 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    void ScheduleFrame();
+    void ScheduleFrame()
+    {
+        if (!frame_.isActive())
+            StartFrameTimer();
+    }
+    void StartFrameTimer();
     void PresentFrame();
 
     OutputLineStore& store_;
