@@ -10,7 +10,7 @@ PREFIX     ?= /usr/local
 DESTDIR    ?=
 # Seconds each fuzz target runs in `make fuzz`; `make test` runs each for 10.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := settings list_file drop_names command_line
+FUZZ_TARGETS := settings list_file drop_names command_line line_readers search_run
 
 PACKAGES := g++ make cmake ninja-build qt6-base-dev qt6-qpa-plugins libgl-dev \
             libgtest-dev libbenchmark-dev xvfb xauth xdotool imagemagick \

@@ -82,6 +82,43 @@ SEEDS = {
         "hidden-by-star": parts(b"\x01\x00\x00", ".h*", "s1"),
         "bracket-and-backslash": parts(b"\x00\x00\x00", "odd[1]*", "s1", "/GO"),
     },
+    "line_readers": {
+        # control bytes (fetch size, repetition past 64 KiB), then one or two
+        # files: the reader tests' byte table
+        "crlf": parts(b"\x00\x00", "a\r\nb"),
+        "lone-lf": parts(b"\x01\x00", "a\nb"),
+        "lone-cr": parts(b"\x02\x00", "a\rb"),
+        "cr-cr-lf": parts(b"\x04\x00", "a\r\r\nb"),
+        "lf-cr-lf": parts(b"\x00\x00", "a\n\r\nb"),
+        "ctrl-z-ends-data": parts(b"\x02\x00", "a\x1ab\r\nc"),
+        "nul-is-ordinary": parts(b"\x00\x00", "a\0b"),
+        "cr-at-end": parts(b"\x00\x00", "a\r"),
+        "ctrl-z-first": parts(b"\x00\x00", "\x1aabc\r\n"),
+        "just-crlf-then-just-lf": parts(b"\x00\x00", "\r\n", "\n"),
+        "cr-then-ctrl-z": parts(b"\x00\x00", "a\r\x1ab"),
+        "cr-bc-lf": parts(b"\x06\x00", "a\rbc\n"),
+        "lf-only-file-large": parts(b"\x00\x01", "one\ntwo\nthree\n"),
+        "cr-only-file-large": parts(b"\x7e\x33", "one\rtwo\rthree\r"),
+        "crlf-at-block-edge": parts(b"\x7f\x05", "x" * 127 + "\r\n" + "y" * 126 + "\r\n", "z" * 300),
+        "high-bytes": parts(b"\x00\x00", "\xe9t\xe9\r\n\xff"),
+    },
+    "search_run": {
+        # control bytes (options, operator, cancel, list extras), string 1,
+        # string 2, then up to four files
+        "one-string-default": parts(b"\x06\x00\x00\x00", "fox", "",
+                                    "the fox\r\nno\r\nFOX and fox\r\n" + "line\r\n" * 12 + "last fox"),
+        "and-numbered-case": parts(b"\x27\x01\x00\x00", "ab", "cd", "ab cd\nab\ncd\n", "AB CD\r\nab cd"),
+        "or-unix-words": parts(b"\x8e\x02\x00\x01", "a", "b", "a\nb\nc\n" * 7),
+        "xor-reverse": parts(b"\x16\x03\x00\x02", "x", "y", "x\ny\nxy\nz\n" * 5),
+        "and-not-one-instance": parts(b"\x46\x04\x00\x04", "abc", "b", "abc\r\na\r\n", "ab\r\nabc"),
+        "cancelled-in-second-file": parts(b"\x0e\x00\x02\x00", "w", "", "w\r\n" * 15, "w\r\n" * 25,
+                                          "w\r\n" * 5),
+        "word-count-overlap": parts(b"\x0e\x00\x00\x00", "aa", "", "aaa\r\n" * 11 + "abab ab\r\n"),
+        "no-operator": parts(b"\x06\x00\x00\x00", "a", "b", "a b\r\n"),
+        "no-files": parts(b"\x06\x01\x00\x00", "a", ""),
+        "empty-and-missing-save-prompt": parts(b"\x06\x01\x00\x0b", "", "", "", "\x1a"),
+        "nul-in-line": parts(b"\x26\x01\x00\x00", "b", "", "a\0b\r\nb\0\r\n"),
+    },
 }
 
 
