@@ -1,6 +1,7 @@
 #include "ui/window_layout.h"
 
 #include "filelist/filedrag.h"
+#include "ui/app_icon.h"
 #include "ui/output_list.h"
 #include "ui/page_control.h"
 #include "ui/status_panel.h"
@@ -16,7 +17,6 @@
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -33,26 +33,6 @@ namespace {
 QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback, const QStyle* style)
 {
     return QIcon::fromTheme(QLatin1String(name), style->standardIcon(fallback));
-}
-
-// The window's own icon: a magnifying glass over a page of lines.
-QIcon WindowIcon()
-{
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(90, 90, 90), 1));
-    p.setBrush(Qt::white);
-    p.drawRect(3, 2, 20, 26);
-    p.setPen(QPen(QColor(120, 120, 160), 1.5));
-    for (int y = 7; y <= 23; y += 4)
-        p.drawLine(6, y, 20, y);
-    p.setPen(QPen(QColor(30, 60, 150), 3));
-    p.setBrush(QColor(200, 220, 255, 160));
-    p.drawEllipse(QPointF(19, 17), 7, 7);
-    p.drawLine(QPointF(24, 22), QPointF(30, 29));
-    return QIcon(pixmap);
 }
 
 // Keeps a control at its width and at the full height of the page holding
@@ -107,7 +87,7 @@ WindowLayout::WindowLayout(QMainWindow& window)
 {
     InstallAccessibleInterfaces();
     window.setObjectName(QStringLiteral("Form1"));
-    window.setWindowIcon(WindowIcon());
+    window.setWindowIcon(AppIcon());
     Scale = LayoutScale::ForFont(window.font());
 
     auto* central = new QWidget(&window);
