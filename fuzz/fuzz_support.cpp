@@ -1,5 +1,7 @@
 #include "fuzz/fuzz_support.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -67,12 +69,30 @@ std::vector<std::string_view> SplitParts(const std::uint8_t* data, std::size_t s
 
 namespace {
 
+constexpr std::string_view FolderPrefix = "quillo-fuzz-";
+
+// Folders of targets that ended without removing theirs (a crash, a
+// violated property): their names hold a process id that is gone.
+void RemoveLeftovers(const std::filesystem::path& base)
+{
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(base, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with(FolderPrefix))
+            continue;
+        const long pid = std::strtol(name.c_str() + FolderPrefix.size(), nullptr, 10);
+        if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            std::filesystem::remove_all(entry.path(), ec);
+    }
+}
+
 std::string MakeFolder()
 {
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::path base = ::access("/dev/shm", W_OK) == 0 ? fs::path("/dev/shm") : fs::temp_directory_path(ec);
-    std::string pattern = (base / "quillo-fuzz-XXXXXX").string();
+    RemoveLeftovers(base);
+    std::string pattern = (base / (std::string(FolderPrefix) + std::to_string(::getpid()) + "-XXXXXX")).string();
     if (!::mkdtemp(pattern.data()))
         throw std::runtime_error("cannot make a temporary folder in " + base.string());
     return pattern;

@@ -43,7 +43,8 @@ std::vector<std::string_view> SplitParts(const std::uint8_t* data, std::size_t s
 
 // A folder of this process's own, made at the first call and removed at
 // exit: on /dev/shm where it can be (the writers sync every file, which costs
-// nothing on tmpfs), else in the temporary folder.
+// nothing on tmpfs), else in the temporary folder. Its name holds the process
+// id, so that the next target removes it if a crash left it behind.
 const std::string& FuzzFolder();
 // Writes bytes to name in the folder (names may hold "/" for folders made
 // before) and returns the file's path.

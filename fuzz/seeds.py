@@ -98,7 +98,7 @@ SEEDS = {
         "cr-then-ctrl-z": parts(b"\x00\x00", "a\r\x1ab"),
         "cr-bc-lf": parts(b"\x06\x00", "a\rbc\n"),
         "lf-only-file-large": parts(b"\x00\x01", "one\ntwo\nthree\n"),
-        "cr-only-file-large": parts(b"\x7e\x33", "one\rtwo\rthree\r"),
+        "cr-only-file-large": parts(b"\x7e\x35", "one\rtwo\rthree\r"),
         "crlf-at-block-edge": parts(b"\x7f\x05", "x" * 127 + "\r\n" + "y" * 126 + "\r\n", "z" * 300),
         "high-bytes": parts(b"\x00\x00", "\xe9t\xe9\r\n\xff"),
     },
