@@ -6,6 +6,7 @@
 #include "ui/app_icon.h"
 #include "ui/app_title.h"
 #include "ui/event_dispatcher.h"
+#include "ui/main_loop.h"
 #include "ui/qt_dialogs.h"
 
 #include <QApplication>
@@ -50,20 +51,9 @@ int RunProgram(int argc, char** argv)
     TForm1 form(dialogs);
     Form1 = &form;
     form.SetCommandLine(ProgramParameters(ProgramArguments()));
-    // A failure inside FormCreate is shown at once and ends it early; the
-    // window still opens.
-    form.Invoke(&TForm1::FormCreate);
-    // A close carried out during start-up (a "/GO" run) ends the program
-    // here; its options were written then.
-    if (!form.ClosedWhileStarting()) {
-        form.show();
-        // Take the keyboard also where nothing else would activate the window
-        // (no window manager, or a start-up message box was the active window).
-        form.activateWindow();
-        QApplication::exec();
-    }
+    const int exitCode = RunMainWindow(form);
     Form1 = nullptr;
-    return 0;
+    return exitCode;
 }
 
 } // namespace quillo

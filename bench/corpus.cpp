@@ -1,6 +1,7 @@
 #include "corpus.h"
 
 #include <iterator>
+#include <map>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -86,6 +87,28 @@ void AppendWords(Prng& rng, std::string& out, std::size_t n)
         first = false;
     }
     out.resize(end);
+}
+
+// A line of 10 to 150 bytes of words; about one in 2000 holds the target word
+// in one of its casings.
+void MakeTextLine(Prng& rng, std::string& line)
+{
+    line.clear();
+    if (rng.Below(2000) == 0) {
+        // 13 to 150 bytes: words, with the target word and a space put in at
+        // a word start.
+        const std::string_view variant = TargetVariants[rng.Below(std::size(TargetVariants))];
+        const std::size_t length = 13 + rng.Below(138);
+        AppendWords(rng, line, length - variant.size() - 1);
+        std::vector<std::size_t> starts{0};
+        for (std::size_t k = 0; k < line.size(); ++k)
+            if (line[k] == ' ')
+                starts.push_back(k + 1);
+        const std::size_t at = starts[rng.Below(starts.size())];
+        line.insert(at, std::string(variant) + " ");
+    } else {
+        AppendWords(rng, line, 10 + rng.Below(141));
+    }
 }
 
 bool HasHighByte(std::string_view s)
@@ -281,22 +304,7 @@ Corpus Generate(const std::string& folder, const CorpusShape& shape, bool verbos
         FileWriter lf(f.lfPath);
         const std::uint64_t want = FileBytes(shape, i);
         while (crlf.Written() < want) {
-            line.clear();
-            if (rng.Below(2000) == 0) {
-                // 13 to 150 bytes: words, with the target word and a space put
-                // in at a word start.
-                const std::string_view variant = TargetVariants[rng.Below(std::size(TargetVariants))];
-                const std::size_t length = 13 + rng.Below(138);
-                AppendWords(rng, line, length - variant.size() - 1);
-                std::vector<std::size_t> starts{0};
-                for (std::size_t k = 0; k < line.size(); ++k)
-                    if (line[k] == ' ')
-                        starts.push_back(k + 1);
-                const std::size_t at = starts[rng.Below(starts.size())];
-                line.insert(at, std::string(variant) + " ");
-            } else {
-                AppendWords(rng, line, 10 + rng.Below(141));
-            }
+            MakeTextLine(rng, line);
             // Counted from the line as written, not from the decision above.
             ++corpus.lines;
             if (ContainsFolded(line, target))
@@ -349,6 +357,146 @@ Corpus PrepareCorpus(const std::string& folder, const CorpusShape& shape, bool v
         return corpus;
     }
     return Generate(folder, shape, verbose);
+}
+
+namespace {
+
+// A stamp of key / value lines; the first line names the generator version.
+using Stamp = std::map<std::string, std::string>;
+
+bool ReadStamp(const std::string& path, std::string_view version, Stamp& stamp)
+{
+    std::ifstream in(path);
+    std::string line;
+    if (!in || !std::getline(in, line) || line != version)
+        return false;
+    std::string key, value;
+    while (in >> key >> value)
+        stamp[key] = value;
+    return stamp.count("end") == 1;
+}
+
+void WriteStamp(const std::string& path, std::string_view version, const Stamp& stamp)
+{
+    {
+        std::ofstream out(path + ".tmp", std::ios::trunc);
+        out << version << '\n';
+        for (const auto& [key, value] : stamp)
+            out << key << ' ' << value << '\n';
+        out << "end 1\n";
+        out.close();
+        if (!out)
+            throw std::runtime_error("cannot write " + path + ".tmp");
+    }
+    std::filesystem::rename(path + ".tmp", path);
+}
+
+std::uint64_t StampNumber(const Stamp& stamp, const std::string& key)
+{
+    const auto it = stamp.find(key);
+    return it == stamp.end() ? 0 : std::strtoull(it->second.c_str(), nullptr, 10);
+}
+
+constexpr std::string_view HugeStampVersion = "quillo-bench huge file 1";
+constexpr std::string_view ManyStampVersion = "quillo-bench many files 1";
+
+} // namespace
+
+HugeFile PrepareHugeFile(const std::string& folder, std::uint64_t lineCount, bool verbose)
+{
+    HugeFile huge;
+    huge.path = folder + "/huge/huge.txt";
+    const std::string stampPath = folder + "/huge/STAMP";
+    Stamp stamp;
+    if (ReadStamp(stampPath, HugeStampVersion, stamp) && StampNumber(stamp, "lines") == lineCount &&
+        SizeOf(huge.path) == StampNumber(stamp, "bytes")) {
+        huge.bytes = StampNumber(stamp, "bytes");
+        huge.lines = lineCount;
+        huge.targetLines = StampNumber(stamp, "target_lines");
+        if (verbose)
+            std::fprintf(stderr, "reusing %s\n", huge.path.c_str());
+        return huge;
+    }
+    std::filesystem::create_directories(folder + "/huge");
+    std::filesystem::remove(stampPath);
+    if (verbose)
+        std::fprintf(stderr, "writing %s (%llu lines)\n", huge.path.c_str(),
+                     static_cast<unsigned long long>(lineCount));
+    Prng rng(Seed ^ 0x4855474548554745ull);
+    FileWriter out(huge.path);
+    std::string line;
+    for (std::uint64_t i = 0; i < lineCount; ++i) {
+        line.clear();
+        if (rng.Below(5000) == 0)
+            line = TargetVariants[rng.Below(std::size(TargetVariants))];
+        else
+            AppendWords(rng, line, rng.Below(15));
+        if (ContainsFolded(line, TargetWord))
+            ++huge.targetLines;
+        out.Line(line, "\r\n");
+    }
+    out.Close();
+    huge.bytes = out.Written();
+    huge.lines = lineCount;
+    WriteStamp(stampPath, HugeStampVersion,
+               {{"lines", std::to_string(huge.lines)},
+                {"bytes", std::to_string(huge.bytes)},
+                {"target_lines", std::to_string(huge.targetLines)}});
+    return huge;
+}
+
+ManyFiles PrepareManyFiles(const std::string& folder, std::uint64_t fileCount, std::uint64_t fileBytes, bool verbose)
+{
+    ManyFiles many;
+    many.folder = folder + "/many/files";
+    many.pattern = many.folder + "/*.txt";
+    const std::string stampPath = folder + "/many/STAMP";
+    auto name = [&](std::uint64_t i) {
+        char text[32];
+        std::snprintf(text, sizeof text, "/f%06llu.txt", static_cast<unsigned long long>(i));
+        return many.folder + text;
+    };
+    Stamp stamp;
+    if (ReadStamp(stampPath, ManyStampVersion, stamp) && StampNumber(stamp, "files") == fileCount &&
+        StampNumber(stamp, "file_bytes") == fileBytes && SizeOf(name(fileCount - 1)) != UINT64_MAX &&
+        SizeOf(name(fileCount)) == UINT64_MAX) {
+        many.files = fileCount;
+        many.bytes = StampNumber(stamp, "bytes");
+        many.lines = StampNumber(stamp, "lines");
+        many.targetLines = StampNumber(stamp, "target_lines");
+        if (verbose)
+            std::fprintf(stderr, "reusing the %llu files in %s\n", static_cast<unsigned long long>(fileCount),
+                         many.folder.c_str());
+        return many;
+    }
+    std::filesystem::remove_all(folder + "/many");
+    std::filesystem::create_directories(many.folder);
+    if (verbose)
+        std::fprintf(stderr, "writing %llu files of about %llu bytes in %s\n",
+                     static_cast<unsigned long long>(fileCount), static_cast<unsigned long long>(fileBytes),
+                     many.folder.c_str());
+    Prng rng(Seed ^ 0x4D414E594D414E59ull);
+    std::string line;
+    for (std::uint64_t i = 0; i < fileCount; ++i) {
+        FileWriter out(name(i));
+        while (out.Written() < fileBytes) {
+            MakeTextLine(rng, line);
+            ++many.lines;
+            if (ContainsFolded(line, TargetWord))
+                ++many.targetLines;
+            out.Line(line, "\r\n");
+        }
+        out.Close();
+        many.bytes += out.Written();
+    }
+    many.files = fileCount;
+    WriteStamp(stampPath, ManyStampVersion,
+               {{"files", std::to_string(many.files)},
+                {"file_bytes", std::to_string(fileBytes)},
+                {"bytes", std::to_string(many.bytes)},
+                {"lines", std::to_string(many.lines)},
+                {"target_lines", std::to_string(many.targetLines)}});
+    return many;
 }
 
 } // namespace bench

@@ -40,6 +40,34 @@ struct CorpusShape {
     std::uint64_t otherBytes = 100'000'000;   // shared by the other files
 };
 
+// One file of very many short lines (0 to 14 bytes of words, CR LF after
+// each; about one in 5000 is the target word in one of its casings).
+struct HugeFile {
+    std::string path;
+    std::uint64_t bytes = 0;
+    std::uint64_t lines = 0;
+    std::uint64_t targetLines = 0; // lines holding TargetWord in any casing
+};
+
+inline constexpr std::uint64_t HugeFileLines = 40'000'000;
+
+// folder/huge/huge.txt, written once and reused while its stamp matches.
+HugeFile PrepareHugeFile(const std::string& folder, std::uint64_t lineCount = HugeFileLines, bool verbose = false);
+
+// Very many small files, alone in one folder, of text lines like the corpus's.
+struct ManyFiles {
+    std::string folder;  // folder/many/files
+    std::string pattern; // every file of it: folder/many/files/*.txt
+    std::uint64_t files = 0;
+    std::uint64_t bytes = 0;
+    std::uint64_t lines = 0;
+    std::uint64_t targetLines = 0;
+};
+
+// fileCount files of at least fileBytes bytes (whole lines), written once and
+// reused while the stamp matches.
+ManyFiles PrepareManyFiles(const std::string& folder, std::uint64_t fileCount, std::uint64_t fileBytes, bool verbose);
+
 // Reuses the corpus under folder when its stamp matches this generator and
 // shape and every file has the size the stamp records; writes it otherwise.
 // Throws std::runtime_error when the folder cannot be written.

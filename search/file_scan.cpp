@@ -8,54 +8,42 @@
 namespace quillo {
 namespace {
 
-void SetNumberPanel(RunState& run, ScanHost& host, int panel, std::string_view label, long double value,
-                    std::string_view suffix = {})
+void SetCountPanel(RunState& run, ScanHost& host, int panel, std::string_view label, std::int64_t count)
 {
     run.Text.assign(label);
-    AppendNumber(run.Text, value);
-    run.Text += suffix;
+    AppendWholeNumber(run.Text, count);
     host.SetPanelText(panel, run.Text);
 }
 
 // Panels 2 and 1, in that order.
-void ShowProgress(RunState& run, ScanHost& host, long double blocks)
+void ShowProgress(RunState& run, ScanHost& host, std::int64_t blocks)
 {
-    SetNumberPanel(run, host, 2, FilePositionText, blocks * BlocksToKb, KbText);
-    SetNumberPanel(run, host, 1, LinesFoundText, static_cast<long double>(run.LinesFound));
-}
-
-void TenLineRefresh(RunState& run, ScanHost& host, const TextReader& reader)
-{
-    run.PositionBlocks = static_cast<long double>(reader.BlockPosition());
-    host.SetApplicationTitle(run.Caption);
-    if (run.Options.LineCount)
-        SetNumberPanel(run, host, 0, LinesSearchedText, static_cast<long double>(run.LinesSearched));
-    if (run.Options.Progress)
-        ShowProgress(run, host, run.PositionBlocks);
-    if (run.Options.WordCount)
-        SetNumberPanel(run, host, 3, WordsFoundText, static_cast<long double>(run.WordsFound));
-    host.ProcessEvents();
+    run.Text.assign(FilePositionText);
+    AppendBlocksAsKb(run.Text, blocks);
+    run.Text += KbText;
+    host.SetPanelText(2, run.Text);
+    SetCountPanel(run, host, 1, LinesFoundText, run.LinesFound);
 }
 
 void EndOfFileRefresh(RunState& run, ScanHost& host)
 {
     if (run.Options.LineCount)
-        SetNumberPanel(run, host, 0, LinesSearchedText, static_cast<long double>(run.LinesSearched));
+        SetCountPanel(run, host, 0, LinesSearchedText, run.LinesSearched);
     if (run.Options.Progress)
         ShowProgress(run, host, run.SizeBlocks);
 }
 
-void AppendFound(RunState& run, ScanHost& host, std::int64_t lineNumber)
+void AppendFound(RunState& run, ScanHost& host, std::string_view line, std::int64_t lineNumber)
 {
     if (!run.Options.Numbering) {
-        host.AppendLine(run.RawLine);
+        host.AppendLine(line);
         return;
     }
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof digits, lineNumber).ptr;
     run.Text.assign(digits, end);
     run.Text += " : ";
-    run.Text += run.RawLine;
+    run.Text += line;
     host.AppendLine(run.Text);
 }
 
@@ -75,53 +63,68 @@ std::int64_t CountWords(const PreparedPattern& pattern, std::string_view line)
 
 } // namespace
 
+void TenLineRefresh(RunState& run, ScanHost& host, const TextReader& reader)
+{
+    run.PositionBlocks = reader.BlockPosition();
+    host.SetApplicationTitle(run.Caption);
+    if (run.Options.LineCount)
+        SetCountPanel(run, host, 0, LinesSearchedText, run.LinesSearched);
+    if (run.Options.Progress)
+        ShowProgress(run, host, run.PositionBlocks);
+    if (run.Options.WordCount)
+        SetCountPanel(run, host, 3, WordsFoundText, run.WordsFound);
+    host.ProcessEvents();
+}
+
 void ScanFile(RunState& run, ScanHost& host, const std::string& fileName)
 {
-    TextReader reader;
+    TextReader& reader = run.Reader;
     reader.OpenText(fileName);
-    run.SizeBlocks = static_cast<long double>(reader.BlockSize());
+    // Closed however the scan ends, a refused output line included.
+    struct CloseOnExit {
+        TextReader& reader;
+        ~CloseOnExit() { reader.CloseText(); }
+    } closer{reader};
+    run.SizeBlocks = reader.BlockSize();
     const std::int64_t lineBase = run.LinesSearched;
     int refresh = 0;
     const SearchOptions& options = run.Options;
     const bool countWords = options.WordCount && run.String2Empty && !options.Reverse;
 
-    // The compare line is held in the first bytes of run.CompareLine, which
-    // only grows during the file (a longer line costs no zero fill each time)
-    // and is cut back to the last compare line however the scan ends.
-    struct CompareLineTrim {
-        std::string& buffer;
-        std::size_t length = std::string::npos;
-        ~CompareLineTrim()
+    // The patterns search each fill of the read buffer ahead of the lines cut
+    // from it; they forget it when the scan ends, however it ends.
+    struct SearchAheadEnd {
+        RunState& run;
+        ~SearchAheadEnd()
         {
-            if (length != std::string::npos)
-                buffer.resize(length);
+            run.Pattern1.SearchAhead({});
+            run.Pattern2.SearchAhead({});
         }
-    } trim{run.CompareLine};
+    } searchAheadEnd{run};
+    std::uint64_t fill = reader.FillNumber();
 
+    // Without "Case Sensitive Searching" the patterns compare each line as
+    // its folded copy themselves, so the line as read is also the compare line.
     while (!reader.AtEnd() && !CancelRequested) {
-        run.ReadLine(reader, run.RawLine);
-        std::string_view compare = run.RawLine;
-        if (!options.CaseSensitive) {
-            const std::size_t length = run.RawLine.size();
-            if (run.CompareLine.size() < length)
-                run.CompareLine.resize(length);
-            FoldCaseInto(run.RawLine, run.CompareLine.data());
-            compare = {run.CompareLine.data(), length};
-            trim.length = length;
+        const std::string_view line = run.ReadLine(reader, run.RawLine);
+        if (reader.FillNumber() != fill) {
+            fill = reader.FillNumber();
+            run.Pattern1.SearchAhead(reader.FillData());
+            run.Pattern2.SearchAhead(reader.FillData());
         }
         ++run.LinesSearched;
         if (++refresh == 10) {
             refresh = 0;
             TenLineRefresh(run, host, reader);
         }
-        if (run.Match(run.Pattern1, run.Pattern2, compare) == options.Reverse)
+        if (run.Match(run.Pattern1, run.Pattern2, line) == options.Reverse)
             continue;
         ++run.LinesFound;
-        AppendFound(run, host, run.LinesSearched - lineBase);
+        AppendFound(run, host, line, run.LinesSearched - lineBase);
         if (options.OneInstance)
             break;
         if (countWords)
-            run.WordsFound += CountWords(run.Pattern1, compare);
+            run.WordsFound += CountWords(run.Pattern1, line);
     }
     reader.CloseText();
     EndOfFileRefresh(run, host);

@@ -13,7 +13,7 @@ namespace quillo {
 
 // The state of one search run, shared by the scans of all its files.
 struct RunState {
-    PreparedPattern Pattern1; // folded unless the search is case-sensitive
+    PreparedPattern Pattern1; // ignoring case unless the search is case-sensitive
     PreparedPattern Pattern2;
     Predicate Match = &MatchSingle;
     LineReader ReadLine = &ReadDosLine;
@@ -24,12 +24,14 @@ struct RunState {
     std::int64_t LinesSearched = 0;
     std::int64_t LinesFound = 0;
     std::int64_t WordsFound = 0;
-    long double SizeBlocks = 0;
-    long double PositionBlocks = 0;
+    std::int64_t SizeBlocks = 0;     // of the current file, at open
+    std::int64_t PositionBlocks = 0; // at the last ten-line refresh
 
-    // Buffers kept across lines and files.
+    // Kept across lines and files: the reader of the file being scanned (it
+    // keeps its read buffer from file to file), the line that did not end
+    // inside the read buffer, and the text of a panel or a numbered line.
+    TextReader Reader;
     std::string RawLine;
-    std::string CompareLine;
     std::string Text;
 };
 
@@ -39,9 +41,12 @@ inline constexpr std::string_view LinesFoundText = "Lines Found: ";
 inline constexpr std::string_view FilePositionText = "File Position: ";
 inline constexpr std::string_view WordsFoundText = "Words Found: ";
 inline constexpr std::string_view KbText = " Kb";
-// 10/81: turns a count of 128-byte blocks into units of 1036.8 bytes.
-inline constexpr long double BlocksToKb = 10.0L / 81.0L;
 
 void ScanFile(RunState& run, ScanHost& host, const std::string& fileName);
+
+// What the scan does after every tenth line of a file: the title, the status
+// panels its options ask for (0, then 2 and 1, then 3) and the host's turn to
+// let events run.
+void TenLineRefresh(RunState& run, ScanHost& host, const TextReader& reader);
 
 } // namespace quillo

@@ -98,25 +98,6 @@ void FoldCase(std::string_view in, std::string& out)
     FoldBytes(src, dst, n);
 }
 
-void FoldCaseInto(std::string_view in, char* out) noexcept
-{
-    const std::size_t n = in.size();
-    const char* src = in.data();
-#if defined(__SSE2__)
-    if (n >= 16) {
-        // Whole groups up to the last one that ends inside in, then that last
-        // group again as the one that ends where in ends: nothing outside in
-        // is read.
-        std::size_t at = 0;
-        for (; at + 16 < n; at += 16)
-            Store16(out + at, Fold16(Load16(src + at)));
-        Store16(out + n - 16, Fold16(Load16(src + n - 16)));
-        return;
-    }
-#endif
-    FoldBytes(src, out, n);
-}
-
 std::string FoldCase(std::string_view in)
 {
     std::string out;
@@ -124,7 +105,8 @@ std::string FoldCase(std::string_view in)
     return out;
 }
 
-PreparedPattern::PreparedPattern(std::string text) : text_(std::move(text))
+PreparedPattern::PreparedPattern(std::string text, bool ignoreCase)
+    : text_(ignoreCase ? FoldCase(text) : std::move(text)), ignoreCase_(ignoreCase)
 {
     auto rarer = [&](std::size_t i, std::size_t than) {
         return ByteRank[static_cast<unsigned char>(text_[i])] < ByteRank[static_cast<unsigned char>(text_[than])];
@@ -136,6 +118,28 @@ PreparedPattern::PreparedPattern(std::string text) : text_(std::move(text))
     for (std::size_t i = 0; i < text_.size(); ++i)
         if (i != anchor_ && (second_ == anchor_ || rarer(i, second_)))
             second_ = i;
+    if (text_.empty())
+        return;
+    auto caseBit = [&](std::size_t i) -> unsigned char {
+        const auto c = static_cast<unsigned char>(text_[i]);
+        return ignoreCase_ && c >= 'A' && c <= 'Z' ? 0x20 : 0;
+    };
+    anchorCase_ = caseBit(anchor_);
+    anchorWant_ = static_cast<unsigned char>(text_[anchor_]) | anchorCase_;
+    secondCase_ = caseBit(second_);
+    secondWant_ = static_cast<unsigned char>(text_[second_]) | secondCase_;
+}
+
+bool PreparedPattern::At(const char* p) const noexcept
+{
+    if (!ignoreCase_)
+        return std::memcmp(p, text_.data(), text_.size()) == 0;
+    for (std::size_t k = 0; k < text_.size(); ++k) {
+        const auto c = static_cast<unsigned char>(p[k]);
+        if ((c >= 'a' && c <= 'z' ? c - 32 : c) != static_cast<unsigned char>(text_[k]))
+            return false;
+    }
+    return true;
 }
 
 std::size_t PreparedPattern::Find(std::string_view hay) const noexcept
@@ -151,22 +155,33 @@ std::size_t PreparedPattern::Find(std::string_view hay) const noexcept
     // at their places are compared in full. The loads stay inside hay: a
     // group's last start is at most last, and both bytes lie within the pattern.
     if (last >= 15) {
-        const __m128i anchorByte = _mm_set1_epi8(text_[anchor_]);
-        const __m128i secondByte = _mm_set1_epi8(text_[second_]);
+        const __m128i anchorCase = _mm_set1_epi8(static_cast<char>(anchorCase_));
+        const __m128i anchorWant = _mm_set1_epi8(static_cast<char>(anchorWant_));
+        const __m128i secondCase = _mm_set1_epi8(static_cast<char>(secondCase_));
+        const __m128i secondWant = _mm_set1_epi8(static_cast<char>(secondWant_));
         auto candidates = [&](std::size_t start) {
-            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + start + anchor_));
-            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + start + second_));
+            const __m128i a = _mm_or_si128(Load16(base + start + anchor_), anchorCase);
+            const __m128i b = _mm_or_si128(Load16(base + start + second_), secondCase);
             return static_cast<unsigned>(
-                _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, anchorByte), _mm_cmpeq_epi8(b, secondByte))));
+                _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, anchorWant), _mm_cmpeq_epi8(b, secondWant))));
         };
-        auto first = [&](std::size_t start, unsigned mask) {
+        auto first = [&](std::size_t start, std::uint64_t mask) {
             for (; mask; mask &= mask - 1) {
                 const std::size_t at = start + static_cast<std::size_t>(std::countr_zero(mask));
-                if (std::memcmp(base + at, text_.data(), n) == 0)
+                if (At(base + at))
                     return at;
             }
             return std::string_view::npos;
         };
+        // 64 starts a step, one branch each, then 16 at a time.
+        for (; from + 63 <= last; from += 64) {
+            const std::uint64_t mask = std::uint64_t{candidates(from)} | std::uint64_t{candidates(from + 16)} << 16 |
+                                       std::uint64_t{candidates(from + 32)} << 32 |
+                                       std::uint64_t{candidates(from + 48)} << 48;
+            if (mask)
+                if (const std::size_t at = first(from, mask); at != std::string_view::npos)
+                    return at;
+        }
         for (; from + 15 <= last; from += 16)
             if (const std::size_t at = first(from, candidates(from)); at != std::string_view::npos)
                 return at;
@@ -177,20 +192,41 @@ std::size_t PreparedPattern::Find(std::string_view hay) const noexcept
         return first(start, candidates(start) & (~0u << (from - start)));
     }
 #endif
-    const char anchorByte = text_[anchor_];
-    // Candidate anchors lie in [from + anchor_, last + anchor_].
-    const char* p = base + from + anchor_;
-    const char* const end = base + last + anchor_;
-    while (p <= end) {
-        const void* hit = std::memchr(p, anchorByte, static_cast<std::size_t>(end - p) + 1);
-        if (!hit)
-            break;
-        const char* start = static_cast<const char*>(hit) - anchor_;
-        if (std::memcmp(start, text_.data(), n) == 0)
-            return static_cast<std::size_t>(start - base);
-        p = static_cast<const char*>(hit) + 1;
+    for (; from <= last; ++from) {
+        const auto a = static_cast<unsigned char>(base[from + anchor_]);
+        const auto b = static_cast<unsigned char>(base[from + second_]);
+        if ((a | anchorCase_) == anchorWant_ && (b | secondCase_) == secondWant_ && At(base + from))
+            return from;
     }
     return std::string_view::npos;
+}
+
+void PreparedPattern::SearchAhead(std::string_view text) const noexcept
+{
+    if (text.empty()) {
+        aheadBegin_ = 1;
+        aheadEnd_ = 0;
+        return;
+    }
+    aheadBegin_ = reinterpret_cast<std::uintptr_t>(text.data());
+    aheadEnd_ = aheadBegin_ + text.size();
+    searched_ = aheadEnd_; // nothing known yet
+    occurrence_ = 0;
+}
+
+bool PreparedPattern::InAhead(std::string_view line) const noexcept
+{
+    if (text_.empty())
+        return false;
+    const auto begin = reinterpret_cast<std::uintptr_t>(line.data());
+    // The first occurrence at or after begin: the one known, unless begin
+    // lies outside the stretch searched for it.
+    if (begin < searched_ || begin > occurrence_) {
+        const std::size_t at = Find({line.data(), aheadEnd_ - begin});
+        occurrence_ = at == std::string_view::npos ? aheadEnd_ : begin + at;
+        searched_ = begin;
+    }
+    return occurrence_ + text_.size() <= begin + line.size();
 }
 
 std::size_t contains(std::string_view needle, std::string_view haystack) noexcept

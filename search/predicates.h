@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,27 +17,55 @@ std::size_t contains(std::string_view needle, std::string_view haystack) noexcep
 // is kept. The length never changes.
 void FoldCase(std::string_view in, std::string& out);
 std::string FoldCase(std::string_view in);
-// The same into out[0, in.size()), for callers that keep a buffer of their own.
-void FoldCaseInto(std::string_view in, char* out) noexcept;
 
 // A search string made ready once per run: finding it in a line costs a scan
 // for its two rarest bytes at their distance plus a comparison at each hit.
 class PreparedPattern {
 public:
     PreparedPattern() = default;
-    explicit PreparedPattern(std::string text);
+    // ignoreCase: the text is folded, and every line is compared as its
+    // folded copy (folded on the fly, the line itself is not changed).
+    explicit PreparedPattern(std::string text, bool ignoreCase = false);
 
     const std::string& Text() const noexcept { return text_; }
 
     // 0-based offset of the first occurrence in hay, npos when there is none
     // (always npos for an empty pattern or an empty hay).
     std::size_t Find(std::string_view hay) const noexcept;
-    bool In(std::string_view hay) const noexcept { return Find(hay) != std::string_view::npos; }
+    // Whether hay holds the text.
+    bool In(std::string_view hay) const noexcept
+    {
+        const auto begin = reinterpret_cast<std::uintptr_t>(hay.data());
+        if (begin >= aheadBegin_ && begin + hay.size() <= aheadEnd_)
+            return InAhead(hay);
+        return Find(hay) != std::string_view::npos;
+    }
+
+    // text: the data that the next lines are cut from, in order (a read
+    // buffer), unchanged until the next call. A line that lies inside it is
+    // then answered from the occurrences found in text ahead of the line, so
+    // that text is searched about once however many lines it holds. An empty
+    // text ends this. Only the answers' cost changes.
+    void SearchAhead(std::string_view text) const noexcept;
 
 private:
+    bool InAhead(std::string_view line) const noexcept;
+    // Whether hay at p holds the text (folded first with ignoreCase).
+    bool At(const char* p) const noexcept;
+
     std::string text_;
+    bool ignoreCase_ = false;
     std::size_t anchor_ = 0; // offset of the rarest byte within text_
     std::size_t second_ = 0; // offset of the next rarest byte (anchor_ for one byte)
+    // A hay byte c matches the byte at anchor_ when (c | anchorCase_) ==
+    // anchorWant_: the case bit 0x20 is set on both sides for a letter when
+    // case is ignored, so that 'A' and 'a' both match 'A'. The same for second_.
+    unsigned char anchorCase_ = 0, anchorWant_ = 0;
+    unsigned char secondCase_ = 0, secondWant_ = 0;
+    // The text given to SearchAhead, and what is known of it: the first
+    // occurrence at or after searched_ (aheadEnd_ when there is none).
+    mutable std::uintptr_t aheadBegin_ = 1, aheadEnd_ = 0;
+    mutable std::uintptr_t searched_ = 0, occurrence_ = 0;
 };
 
 // pattern 1, pattern 2, compare line

@@ -105,13 +105,9 @@ void SearchRun(RunHost& host)
     run.ReadLine = settings.Options.UnixFile ? &ReadUnixLine : &ReadDosLine;
     run.Match = choice->predicate;
     run.String2Empty = settings.String2.empty();
-    if (settings.Options.CaseSensitive) {
-        run.Pattern1 = PreparedPattern(settings.String1);
-        run.Pattern2 = PreparedPattern(settings.String2);
-    } else {
-        run.Pattern1 = PreparedPattern(FoldCase(settings.String1));
-        run.Pattern2 = PreparedPattern(FoldCase(settings.String2));
-    }
+    const bool ignoreCase = !settings.Options.CaseSensitive;
+    run.Pattern1 = PreparedPattern(settings.String1, ignoreCase);
+    run.Pattern2 = PreparedPattern(settings.String2, ignoreCase);
 
     host.AppendLine(NewSearchLine);
     for (std::size_t i = 0; i < host.FileCount() && !CancelRequested; ++i) {

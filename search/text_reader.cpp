@@ -14,8 +14,39 @@
 #endif
 
 namespace quillo {
-TextReader::TextReader(std::size_t fetchSize) noexcept
-    : fetchSize_(static_cast<unsigned>(std::clamp<std::size_t>(fetchSize, 1, TextBlockSize)))
+namespace {
+
+// Bytes past the buffer's capacity that the line end search may load: the
+// rest of the last 64-byte window.
+constexpr std::size_t LoadPadding = 64;
+constexpr std::size_t Window = 64;
+
+// Bit i set where p[i] (p 64-byte aligned) is CR, or with unixEnds CR or LF.
+inline std::uint64_t WindowLineEnds(const unsigned char* p, bool unixEnds) noexcept
+{
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i other = _mm_set1_epi8(unixEnds ? '\n' : '\r');
+    auto bits = [&](std::size_t at) -> std::uint64_t {
+        const __m128i bytes = _mm_load_si128(reinterpret_cast<const __m128i*>(p + at));
+        return static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, other))));
+    };
+    return bits(0) | bits(16) << 16 | bits(32) << 32 | bits(48) << 48;
+#else
+    std::uint64_t ends = 0;
+    for (std::size_t i = 0; i < Window; ++i)
+        if (p[i] == '\r' || (unixEnds && p[i] == '\n'))
+            ends |= std::uint64_t{1} << i;
+    return ends;
+#endif
+}
+
+} // namespace
+
+TextReader::TextReader(std::size_t fetchSize, FetchMode mode) noexcept
+    : fetchSize_(std::clamp<std::size_t>(fetchSize, 1, TextBlockSize)),
+      capacity_(mode == FetchMode::Buffered ? ReadBufferSize / fetchSize_ * fetchSize_ : fetchSize_)
 {
 }
 
@@ -24,7 +55,6 @@ TextReader::~TextReader() { CloseText(); }
 void TextReader::OpenText(const std::string& name)
 {
     CloseText();
-    filled_ = next_ = limit_ = 0;
     // An empty name never reads standard input: for a windowed program it is
     // often a terminal, and reading it would stall the window.
     if (name.empty())
@@ -39,25 +69,25 @@ void TextReader::OpenText(const std::string& name)
         ::close(fd);
         return;
     }
+    if (!storage_) {
+        storage_ = std::make_unique<unsigned char[]>(capacity_ + LoadPadding + Window - 1);
+        const auto address = reinterpret_cast<std::uintptr_t>(storage_.get());
+        data_ = storage_.get() + (Window - address % Window) % Window;
+    }
     fd_ = fd;
+    openSize_ = static_cast<std::int64_t>(st.st_size);
 }
 
 std::int64_t TextReader::BlockSize() const noexcept
 {
-    struct stat st;
-    if (fd_ < 0 || ::fstat(fd_, &st) != 0)
-        return -1;
-    return static_cast<std::int64_t>(st.st_size) / static_cast<std::int64_t>(TextBlockSize);
-}
-
-std::int64_t TextReader::BlockPosition() const noexcept
-{
     if (fd_ < 0)
         return -1;
-    const off_t at = ::lseek(fd_, 0, SEEK_CUR);
-    if (at < 0)
+    if (openSize_ >= 0)
+        return openSize_ / static_cast<std::int64_t>(TextBlockSize);
+    struct stat st;
+    if (::fstat(fd_, &st) != 0)
         return -1;
-    return static_cast<std::int64_t>(at) / static_cast<std::int64_t>(TextBlockSize);
+    return static_cast<std::int64_t>(st.st_size) / static_cast<std::int64_t>(TextBlockSize);
 }
 
 void TextReader::CloseText() noexcept
@@ -66,145 +96,117 @@ void TextReader::CloseText() noexcept
         ::close(fd_);
         fd_ = -1;
     }
+    filled_ = blockEnd_ = next_ = limit_ = 0;
+    fillBase_ = 0;
+    ended_ = false;
+    window_ = NoWindow;
+    openSize_ = -1;
 }
 
-void TextReader::Fetch() noexcept
+bool TextReader::Refill() noexcept
 {
-    filled_ = next_ = limit_ = 0;
-    if (fd_ < 0)
-        return;
+    if (fd_ < 0 || ended_)
+        return false;
+    fillBase_ += filled_;
+    filled_ = blockEnd_ = next_ = limit_ = 0;
+    window_ = NoWindow;
+    openSize_ = -1; // the file may have changed since the open
     ssize_t got;
     do
-        got = ::read(fd_, block_, fetchSize_);
+        got = ::read(fd_, data_, capacity_);
     while (got < 0 && errno == EINTR);
     if (got < 0)
-        return; // a failed fetch reads as the end; the next request fetches again
+        return false; // reads as the end; the next request reads again
     if (got == 0) {
-        // End of the file: a byte 26 that is never passed.
-        block_[0] = TextEndMarker;
-        filled_ = 1;
-        return;
+        ended_ = true; // the end reads as a byte 26 that is never passed
+        return false;
     }
-    filled_ = static_cast<unsigned>(got);
-    limit_ = filled_;
-    if (MarkLineEnds()) {
-        if (const void* at = std::memchr(block_, TextEndMarker, filled_))
-            limit_ = static_cast<unsigned>(static_cast<const unsigned char*>(at) - block_);
-    }
+    filled_ = static_cast<std::size_t>(got);
+    ++fills_;
+    const void* marker = std::memchr(data_, TextEndMarker, filled_);
+    limit_ = marker ? static_cast<std::size_t>(static_cast<const unsigned char*>(marker) - data_) : filled_;
+    blockEnd_ = std::min(filled_, fetchSize_);
+    return true;
 }
 
-bool TextReader::MarkLineEnds() noexcept
+std::size_t TextReader::NextLineEnd(bool unixEnds) noexcept
 {
-    static_assert(TextBlockSize % 64 == 0 && sizeof block_ >= TextBlockSize);
-#if defined(__SSE2__)
-    // The whole block at once (what lies past filled_ is left over from before
-    // and is cut off by limit_): a fixed amount of work per fetch, no branches.
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8(unixEnds_ ? '\n' : '\r');
-    const __m128i marker = _mm_set1_epi8(static_cast<char>(TextEndMarker));
-    __m128i markers = _mm_setzero_si128();
-    std::uint64_t bits[2] = {0, 0};
-    for (unsigned group = 0; group < TextBlockSize / 16; ++group) {
-        const __m128i bytes = _mm_load_si128(reinterpret_cast<const __m128i*>(block_ + 16 * group));
-        const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf));
-        bits[group / 4] |= static_cast<std::uint64_t>(_mm_movemask_epi8(ends)) << (16 * (group % 4));
-        markers = _mm_or_si128(markers, _mm_cmpeq_epi8(bytes, marker));
+    std::size_t from = next_;
+    const std::size_t window = from - from % Window;
+    if (window != window_ || unixEnds != windowUnix_) {
+        window_ = window;
+        windowUnix_ = unixEnds;
+        windowEnds_ = WindowLineEnds(data_ + window, unixEnds);
     }
-    ends_[0] = bits[0];
-    ends_[1] = bits[1];
-    return _mm_movemask_epi8(markers) != 0; // perhaps only in the left-over bytes
-#else
-    bool marker = false;
-    ends_[0] = ends_[1] = 0;
-    for (unsigned i = 0; i < filled_; ++i) {
-        if (block_[i] == '\r' || (unixEnds_ && block_[i] == '\n'))
-            ends_[i / 64] |= std::uint64_t{1} << (i % 64);
-        else if (block_[i] == TextEndMarker)
-            marker = true;
-    }
-    return marker;
-#endif
-}
-
-std::size_t TextReader::LineEnd(bool unixEnds) noexcept
-{
-    if (unixEnds != unixEnds_) {
-        // The other mode from now on (normally only at the first line).
-        unixEnds_ = unixEnds;
-        MarkLineEnds();
-    }
-    // next_ < limit_ <= 128 here.
-    std::size_t at = limit_;
-    if (next_ < 64) {
-        if (const std::uint64_t rest = ends_[0] >> next_)
-            at = next_ + static_cast<std::size_t>(std::countr_zero(rest));
-        else if (ends_[1])
-            at = 64 + static_cast<std::size_t>(std::countr_zero(ends_[1]));
-    } else if (const std::uint64_t rest = ends_[1] >> (next_ - 64)) {
-        at = next_ + static_cast<std::size_t>(std::countr_zero(rest));
-    }
-    return std::min<std::size_t>(at, limit_) - next_;
-}
-
-unsigned char TextReader::TakeChar() noexcept
-{
-    const std::string_view ready = Available();
-    if (ready.empty())
-        return TextEndMarker;
-    ++next_;
-    return static_cast<unsigned char>(ready.front());
-}
-
-namespace {
-
-// After a CR has been taken: an LF right behind it belongs to the same line end.
-inline void TakeLfAfterCr(TextReader& reader)
-{
-    const std::string_view ready = reader.Available();
-    if (!ready.empty() && ready.front() == '\n')
-        reader.Skip(1);
-}
-
-} // namespace
-
-void ReadDosLine(TextReader& reader, std::string& line)
-{
-    line.clear();
-    for (;;) {
-        const std::string_view ready = reader.Available();
-        if (ready.empty())
-            return;
-        const std::size_t length = reader.LineEnd(false);
-        line.append(ready.data(), length);
-        if (length == ready.size()) {
-            reader.Skip(length);
-            continue;
+    // Bits past limit_ (a byte 26, the end of the data or bytes left over
+    // from before) are cut off by the min below.
+    std::uint64_t ends = windowEnds_ >> (from - window);
+    while (!ends) {
+        window_ += Window;
+        if (window_ >= limit_) {
+            window_ = NoWindow;
+            return limit_;
         }
-        reader.Skip(length + 1);
-        TakeLfAfterCr(reader);
-        return;
+        windowEnds_ = WindowLineEnds(data_ + window_, unixEnds);
+        ends = windowEnds_;
+        from = window_;
     }
+    return std::min(limit_, from + static_cast<std::size_t>(std::countr_zero(ends)));
 }
 
-void ReadUnixLine(TextReader& reader, std::string& line)
+inline void TextReader::TakeLineEnd(std::size_t offset) noexcept
 {
-    line.clear();
-    for (;;) {
-        const std::string_view ready = reader.Available();
-        if (ready.empty())
-            return;
-        const std::size_t length = reader.LineEnd(true);
-        line.append(ready.data(), length);
-        if (length == ready.size()) {
-            reader.Skip(length);
-            continue;
-        }
-        const char end = ready[length];
-        reader.Skip(length + 1);
-        if (end == '\r')
-            TakeLfAfterCr(reader);
-        return;
-    }
+    Cover(offset);
+    next_ = offset + 1;
+    if (data_[offset] == '\r' && Ready() && data_[next_] == '\n')
+        ++next_;
 }
+
+std::string_view TextReader::ReadLine(std::string& spill, bool unixEnds)
+{
+    bool spilled = false; // the line so far is in spill
+    while (Ready()) {
+        // Everything up to the next byte 26 or the end of the buffer's data is
+        // searched at once; the blocks are handed out up to the last
+        // character looked at, as if the characters were taken one by one.
+        const char* from = reinterpret_cast<const char*>(data_) + next_;
+        const std::size_t ready = limit_ - next_;
+        const std::size_t end = NextLineEnd(unixEnds);
+        const std::size_t length = end - next_;
+        const bool lineEnd = length < ready;
+        // Looking behind a CR that ends the buffer's data refills the buffer,
+        // so such a line is kept in spill first.
+        const bool refillsBehind = lineEnd && data_[end] == '\r' && end + 1 == filled_;
+        if (!spilled && (lineEnd || limit_ < filled_) && !refillsBehind) {
+            if (lineEnd) {
+                TakeLineEnd(end);
+            } else {
+                next_ = limit_;
+                Cover(limit_); // a byte 26: looked at and left
+            }
+            return {from, length};
+        }
+        if (!spilled) {
+            spill.clear();
+            spilled = true;
+        }
+        spill.append(from, length);
+        if (lineEnd) {
+            TakeLineEnd(end);
+            return spill;
+        }
+        next_ = limit_;
+        if (limit_ < filled_) {
+            Cover(limit_);
+            return spill;
+        }
+        blockEnd_ = filled_; // the line goes on past the buffer's data
+    }
+    return spilled ? std::string_view(spill) : std::string_view();
+}
+
+std::string_view ReadDosLine(TextReader& reader, std::string& spill) { return reader.ReadLine(spill, false); }
+
+std::string_view ReadUnixLine(TextReader& reader, std::string& spill) { return reader.ReadLine(spill, true); }
 
 } // namespace quillo

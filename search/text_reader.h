@@ -1,9 +1,11 @@
-// TextReader: a searched file read as text, fetched in blocks of 128 bytes, and
-// the two line readers built on it.
+// TextReader: a searched file read as text in blocks of 128 bytes, and the two
+// line readers built on it.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -11,14 +13,26 @@ namespace quillo {
 
 inline constexpr std::size_t TextBlockSize = 128;
 inline constexpr unsigned char TextEndMarker = 26; // Ctrl-Z: the data ends here
+// What one read() asks for when blocks come from the read buffer.
+inline constexpr std::size_t ReadBufferSize = std::size_t{1} << 16;
+
+// How blocks reach the reader: cut from a read buffer that one read() fills,
+// or one read() per block. Both give the same characters and block figures
+// for a file that does not change while it is read.
+enum class FetchMode { Buffered, PerBlock };
 
 // Reading never reports an error: a file that cannot be opened or read simply
 // yields fewer characters, or none, and block figures of -1.
+//
+// The reader hands out the file in blocks of fetchSize bytes (128 except in
+// tests that reach block edges with small files), one block whenever a
+// character is wanted and the blocks handed out so far are used up. With a
+// read buffer, the blocks are cut from it and read() is called only when it
+// runs dry; the figures count the blocks handed out, never what the buffer
+// holds ahead. One reader can open file after file and keeps its buffer.
 class TextReader {
 public:
-    // fetchSize: bytes asked for per fetch; 128 except in tests that want to
-    // reach block edges with small files.
-    explicit TextReader(std::size_t fetchSize = TextBlockSize) noexcept;
+    explicit TextReader(std::size_t fetchSize = TextBlockSize, FetchMode mode = FetchMode::Buffered) noexcept;
     ~TextReader();
     TextReader(const TextReader&) = delete;
     TextReader& operator=(const TextReader&) = delete;
@@ -27,61 +41,100 @@ public:
     // name, a missing file, a folder, a FIFO or a device leaves it not open.
     void OpenText(const std::string& name);
     bool IsOpen() const noexcept { return fd_ >= 0; }
-    // File size / 128, rounded down; -1 when not open.
+    // File size / 128, rounded down; -1 when not open. Until the first fetch
+    // the size is the one seen at open, a moment before.
     std::int64_t BlockSize() const noexcept;
     // True at a byte 26, at the end of the data, after a failed fetch, or when not open.
-    bool AtEnd() noexcept { return Available().empty(); }
+    bool AtEnd() noexcept { return !Ready() || next_ == limit_; }
     // The next character, moving past it; 26 without moving where AtEnd holds.
-    unsigned char TakeChar() noexcept;
-    // Bytes fetched so far / 128, rounded down; -1 when not open.
-    std::int64_t BlockPosition() const noexcept;
+    unsigned char TakeChar() noexcept
+    {
+        if (!Ready() || next_ == limit_)
+            return TextEndMarker;
+        return data_[next_++];
+    }
+    // Bytes in the blocks handed out so far / 128, rounded down; -1 when not open.
+    std::int64_t BlockPosition() const noexcept
+    {
+        if (fd_ < 0)
+            return -1;
+        return static_cast<std::int64_t>((fillBase_ + blockEnd_) / TextBlockSize);
+    }
     void CloseText() noexcept;
 
-    // The characters ready to be taken, up to the next byte 26 or the end of
-    // the current block; fetches a block when the current one is used up.
-    // Empty exactly when AtEnd holds.
-    std::string_view Available() noexcept
+    // The data of the current buffer fill, up to its first byte 26, and a
+    // number that changes with every fill (of any file). A line that
+    // ReadDosLine or ReadUnixLine returns lies in it, or in their spill.
+    std::string_view FillData() const noexcept
     {
-        if (next_ == filled_)
-            Fetch();
-        return {reinterpret_cast<const char*>(block_) + next_, limit_ - next_};
+        return {reinterpret_cast<const char*>(data_), limit_};
     }
-    // Moves past n characters of Available().
-    void Skip(std::size_t n) noexcept { next_ += static_cast<unsigned>(n); }
+    std::uint64_t FillNumber() const noexcept { return fills_; }
 
 private:
-    friend void ReadDosLine(TextReader& reader, std::string& line);
-    friend void ReadUnixLine(TextReader& reader, std::string& line);
+    friend std::string_view ReadDosLine(TextReader& reader, std::string& spill);
+    friend std::string_view ReadUnixLine(TextReader& reader, std::string& spill);
 
-    void Fetch() noexcept;
-    // Offset within Available() (not empty) of its first CR, or of its first
-    // CR or LF with unixEnds; Available().size() when there is none.
-    std::size_t LineEnd(bool unixEnds) noexcept;
-    // Fills ends_ for the current block; returns whether it holds a byte 26.
-    bool MarkLineEnds() noexcept;
+    // Makes the next character part of the blocks handed out, handing out the
+    // next block or refilling the buffer when needed. False when there is no
+    // next character: the end of the data, a failed read, not open.
+    bool Ready() noexcept
+    {
+        if (next_ < blockEnd_)
+            return true;
+        if (blockEnd_ < filled_) {
+            blockEnd_ = std::min(filled_, blockEnd_ + fetchSize_);
+            return true;
+        }
+        return Refill();
+    }
+    bool Refill() noexcept;
+    // Hands out blocks up to the one holding the byte at offset (< filled_).
+    void Cover(std::size_t offset) noexcept
+    {
+        if (offset >= blockEnd_)
+            blockEnd_ = std::min(filled_, (offset / fetchSize_ + 1) * fetchSize_);
+    }
+    // Offset of the first line end (CR; also LF with unixEnds) from next_ on,
+    // limit_ when there is none before it.
+    std::size_t NextLineEnd(bool unixEnds) noexcept;
+    // Ends a line at the line end found at offset (< limit_): takes it, and
+    // after a CR looks at the next character and takes an LF there.
+    void TakeLineEnd(std::size_t offset) noexcept;
+    // The characters up to the next line end (CR; also LF with unixEnds),
+    // byte 26 or end of the data, then the line end.
+    std::string_view ReadLine(std::string& spill, bool unixEnds);
 
     int fd_ = -1;
-    unsigned fetchSize_;
-    unsigned filled_ = 0; // valid bytes in block_, the end marker included
-    unsigned next_ = 0;   // next character to hand out
-    unsigned limit_ = 0;  // first byte 26 in block_, else filled_
-    // Where block_ holds line ends (bit i of word i / 64 for byte i): CR, and LF
-    // too with unixEnds_ (the mode of the last line read). Made once per fetch
-    // so that a line end is found without a scan; bits from filled_ on mean
-    // nothing.
-    std::uint64_t ends_[2] = {};
-    bool unixEnds_ = false;
-    // Aligned for the fetch's 16-byte loads of all 128 bytes, and zeroed so
-    // that the bytes a short fetch leaves unwritten are never undefined.
-    alignas(16) unsigned char block_[TextBlockSize + 1] = {};
+    std::size_t fetchSize_;
+    std::size_t capacity_; // a whole number of blocks
+    std::unique_ptr<unsigned char[]> storage_; // made at the first open
+    unsigned char* data_ = nullptr;             // the buffer, 64-byte aligned, in storage_
+    // Offsets into data_: next_ <= blockEnd_ <= filled_, next_ <= limit_ <= filled_.
+    std::size_t filled_ = 0;   // bytes the last read() gave
+    std::size_t blockEnd_ = 0; // end of the blocks handed out
+    std::size_t next_ = 0;     // next character to hand out
+    std::size_t limit_ = 0;    // first byte 26 in the buffer, else filled_
+    std::uint64_t fillBase_ = 0; // bytes of the file before data_[0]
+    bool ended_ = false;         // read() found the end: it reads as a byte 26 for good
+    std::uint64_t fills_ = 0;    // fills so far, over all files
+    std::int64_t openSize_ = -1; // the size at open, until the first fetch
+    // The line ends of one aligned 64-byte window of the buffer (bit i for
+    // byte window_ + i), kept for the lines that end in it.
+    static constexpr std::size_t NoWindow = SIZE_MAX;
+    std::size_t window_ = NoWindow;
+    std::uint64_t windowEnds_ = 0;
+    bool windowUnix_ = false;
 };
 
-// Replace line with the next line of the file. Called only after AtEnd was false.
-using LineReader = void (*)(TextReader& reader, std::string& line);
+// Reads the next line of the file. Called only after AtEnd was false. The line
+// lies in the read buffer, or in spill when it does not end inside the
+// buffer's data; either way it stays valid until the reader is used again.
+using LineReader = std::string_view (*)(TextReader& reader, std::string& spill);
 
 // Standard mode: a line ends at CR or CR LF; a lone LF is part of the line.
-void ReadDosLine(TextReader& reader, std::string& line);
+std::string_view ReadDosLine(TextReader& reader, std::string& spill);
 // Unix mode: a line ends at LF, CR or CR LF.
-void ReadUnixLine(TextReader& reader, std::string& line);
+std::string_view ReadUnixLine(TextReader& reader, std::string& spill);
 
 } // namespace quillo

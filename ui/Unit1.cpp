@@ -77,6 +77,11 @@ void TForm1::ConnectHandlers()
     connect(FString2, &QLineEdit::textChanged, this, [this] { Invoke(&TForm1::FString2Change); });
     connect(OptionOneInstance, &QCheckBox::toggled, this, [this] { Invoke(&TForm1::OptionOneInstanceClick); });
     FileDrag1->OnDrop = [this](TFileDrag*) { Invoke(&TForm1::FileDrag1Drop); };
+
+    // Enter (Return or the keypad's) in a search string field is a click on
+    // Search, which does nothing while the button is disabled.
+    for (QLineEdit* field : {FString1, FString2})
+        connect(field, &QLineEdit::returnPressed, CmdSearch, &QAbstractButton::click);
 }
 
 bool TForm1::Invoke(void (TForm1::*handler)())

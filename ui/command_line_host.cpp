@@ -1,5 +1,6 @@
 #include "ui/command_line_host.h"
 
+#include "ui/byte_text.h"
 #include "ui/dialogs.h"
 #include "ui/file_list_page.h"
 #include "ui/text_bytes.h"
@@ -47,12 +48,12 @@ std::size_t WindowCommandLineHost::FileCount()
 
 void WindowCommandLineHost::SetString1(const std::string& text)
 {
-    controls_.FString1->setText(FromBytes(text));
+    controls_.FString1->setText(BytesToText(text));
 }
 
 void WindowCommandLineHost::SetString2(const std::string& text)
 {
-    controls_.FString2->setText(FromBytes(text));
+    controls_.FString2->setText(BytesToText(text));
 }
 
 void WindowCommandLineHost::SelectOperator(int index)

@@ -4,6 +4,8 @@
 #include "ui/dialogs.h"
 #include "ui/run_display.h"
 
+#include <QEventLoopLocker>
+
 #include <exception>
 #include <new>
 
@@ -11,6 +13,11 @@ namespace quillo {
 
 bool ErrorDisplay::Run(const std::function<void()>& handler)
 {
+    // A close of the window while the handler runs (through a search run's
+    // event processing) ends the program only once the handler is done: its
+    // save prompt and its error box get working modal loops, and the quit
+    // comes when this lock is let go.
+    const QEventLoopLocker holdQuit;
     try {
         handler();
         return true;

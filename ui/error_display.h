@@ -20,7 +20,8 @@ public:
     {
     }
 
-    // Runs the handler; returns whether it completed.
+    // Runs the handler; returns whether it completed. The program does not
+    // quit before it has returned.
     bool Run(const std::function<void()>& handler);
     // Brings the screen up to date first, so that the box shows over what
     // the handler did before it failed.

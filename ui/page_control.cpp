@@ -67,6 +67,7 @@ void PageControl::AddPage(QWidget* page, const QString& text)
 void PageControl::SetTabWidth(int width)
 {
     tabWidth_ = width;
+    updateGeometry(); // the least size follows the tabs
     Relayout();
 }
 
@@ -125,9 +126,17 @@ QSize PageControl::sizeHint() const
     return QSize(tabWidth_ * std::max(1, Count()), TabHeight() + 200);
 }
 
+// Narrow enough for one tab, wide and high enough for every page's own
+// minimum, with the tab rows that width gives.
 QSize PageControl::minimumSizeHint() const
 {
-    return QSize(tabWidth_, TabHeight() * std::max(1, Count()) + 20);
+    const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    const QSize pages = stack_->minimumSizeHint().expandedTo(stack_->minimumSize());
+    const int width = std::max(tabWidth_, pages.width() + 2 * frame);
+    const int n = std::max(1, Count());
+    const int perRow = std::max(1, std::min(n, width / std::max(1, tabWidth_)));
+    const int rows = (n + perRow - 1) / perRow;
+    return QSize(width, rows * TabHeight() + pages.height() + 2 * frame);
 }
 
 void PageControl::resizeEvent(QResizeEvent*)

@@ -2,6 +2,7 @@
 
 #include "ui/output_list.h"
 #include "ui/status_panel.h"
+#include "ui/status_texts.h"
 
 #include <QTimerEvent>
 
@@ -14,13 +15,6 @@ namespace {
 constexpr int FrameMs = 16;          // display rate
 constexpr qint64 MaxRowFlushMs = 1000;
 constexpr int LayoutCostFactor = 30; // list layouts take at most ~1/30 of the time
-
-constexpr std::string_view StartPanelTexts[4] = {
-    "Lines Searched: None",
-    "Lines Found: None",
-    "File Position: N/A",
-    "Words Found: None",
-};
 
 } // namespace
 

@@ -3,6 +3,7 @@
 #include "filelist/filedrag.h"
 #include "search/output_file.h"
 #include "ui/app_title.h"
+#include "ui/byte_text.h"
 #include "ui/dialogs.h"
 #include "ui/event_pump.h"
 #include "ui/file_dialogs.h"
@@ -58,8 +59,8 @@ SearchSettings WindowRunHost::ReadSearchSettings()
 {
     const WindowLayout& c = controls_;
     SearchSettings settings;
-    settings.String1 = ToBytes(c.FString1->text());
-    settings.String2 = ToBytes(c.FString2->text());
+    settings.String1 = TextToBytes(c.FString1->text());
+    settings.String2 = TextToBytes(c.FString2->text());
     settings.Operator = c.FOperator->currentIndex();
     SearchOptions& o = settings.Options;
     o.CaseSensitive = c.OptionCase->isChecked();

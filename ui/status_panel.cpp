@@ -6,7 +6,15 @@
 #include <QAccessibleWidget>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace quillo {
+namespace {
+
+constexpr int TextMarginLeft = 2;
+constexpr int TextMarginRight = 1;
+
+} // namespace
 
 StatusPanel::StatusPanel(QWidget* parent) : QFrame(parent)
 {
@@ -41,12 +49,48 @@ void StatusPanel::Present()
     }
 }
 
+void StatusPanel::SetWidthRule(int leastWidth, QStringList longest)
+{
+    leastWidth_ = leastWidth;
+    longest_ = std::move(longest);
+    updateGeometry();
+}
+
+QRect StatusPanel::TextRect() const
+{
+    return contentsRect().adjusted(TextMarginLeft, 0, -TextMarginRight, 0);
+}
+
+QSize StatusPanel::minimumSizeHint() const
+{
+    const QFontMetrics metrics = fontMetrics();
+    // Digits may differ in width: each one is measured as the widest.
+    QChar widest = u'0';
+    for (char16_t digit = u'1'; digit <= u'9'; ++digit)
+        if (metrics.horizontalAdvance(QChar(digit)) > metrics.horizontalAdvance(widest))
+            widest = QChar(digit);
+    int text = 0;
+    for (QString sample : longest_) {
+        for (QChar& c : sample)
+            if (c.isDigit())
+                c = widest;
+        text = std::max(text, metrics.horizontalAdvance(sample));
+    }
+    const int chrome = 2 * frameWidth() + TextMarginLeft + TextMarginRight;
+    return QSize(std::max(leastWidth_, text + chrome), QFrame::minimumSizeHint().height());
+}
+
+QSize StatusPanel::sizeHint() const
+{
+    return QSize(minimumSizeHint().width(), QFrame::sizeHint().height());
+}
+
 void StatusPanel::paintEvent(QPaintEvent* event)
 {
     QFrame::paintEvent(event);
     QPainter painter(this);
     painter.setPen(Qt::black);
-    const QRect area = contentsRect().adjusted(2, 0, -1, 0);
+    const QRect area = TextRect();
     painter.setClipRect(area);
     painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, Text());
 }

@@ -5,6 +5,7 @@
 #include "ui/output_list.h"
 #include "ui/page_control.h"
 #include "ui/status_panel.h"
+#include "ui/status_texts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,6 +19,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
@@ -26,6 +28,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace quillo {
 namespace {
@@ -57,6 +60,30 @@ private:
     QWidget* page_;
     QWidget* control_;
     int width_;
+};
+
+// Takes the window back to its minimum size when it has been made smaller: a
+// window manager keeps to the minimum the window asks for, but without one
+// (or with one that ignores it) nothing else would.
+class HoldMinimumSize : public QObject {
+public:
+    explicit HoldMinimumSize(QWidget* window) : QObject(window), window_(window) { window->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == window_ && event->type() == QEvent::Resize) {
+            const QSize size = static_cast<QResizeEvent*>(event)->size();
+            if (size != size.expandedTo(window_->minimumSize()))
+                QMetaObject::invokeMethod(
+                    window_, [w = window_] { w->resize(w->size().expandedTo(w->minimumSize())); },
+                    Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    QWidget* window_;
 };
 
 } // namespace
@@ -105,12 +132,16 @@ WindowLayout::WindowLayout(QMainWindow& window)
     BuildMenu(window);
     BuildDropTarget(window);
 
-    window.resize(Scale.X(501), Scale.Y(373));
+    // The layout's size, or the smallest that shows every tool button, every
+    // control of the "Main" page and the status panels whole.
+    window.resize(QSize(Scale.X(501), Scale.Y(373)).expandedTo(window.minimumSizeHint()));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect centred =
-            QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(), screen->availableGeometry());
-        window.move(centred.topLeft());
+        const QRect available = screen->availableGeometry();
+        const QRect centred = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(), available);
+        // A window larger than the screen keeps its menu and tool bar on it.
+        window.move(std::max(centred.left(), available.left()), std::max(centred.top(), available.top()));
     }
+    new HoldMinimumSize(&window);
 
     FString1->setFocus();
 }
@@ -160,6 +191,8 @@ void WindowLayout::BuildToolBar(QWidget& window)
             button->setToolTip(QLatin1String(tool.tooltip));
         button->setEnabled(tool.enabled);
     }
+    // Narrower, the tool bar would cut its last buttons off.
+    Panel2->setMinimumWidth(Panel2->childrenRect().right() + 1 + Scale.X(2));
 }
 
 void WindowLayout::BuildPages(QWidget* central, const QStyle* style)
@@ -215,6 +248,8 @@ void WindowLayout::BuildMainPage(QWidget* page)
         label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
         edit = new QLineEdit(GroupBox2);
         place(edit, editName, Scale(left, 30, 193, 21));
+        // A search string has no length limit (the field's own is 32,767).
+        edit->setMaxLength(std::numeric_limits<int>::max());
         edit->setAccessibleName(label->text());
         label->setBuddy(edit);
     };
@@ -265,6 +300,10 @@ void WindowLayout::BuildMainPage(QWidget* page)
         QWidget::setTabOrder(previous, box);
         previous = box;
     }
+    // Smaller, the page would cut its controls off; a narrow margin stays
+    // right of and below them.
+    const QRect controls = GroupBox2->childrenRect();
+    GroupBox2->setMinimumSize(controls.right() + 1 + Scale.X(8), controls.bottom() + 1 + Scale.Y(8));
 }
 
 void WindowLayout::BuildFileListPage(QWidget* page, const QStyle* style)
@@ -318,18 +357,17 @@ void WindowLayout::BuildStatusBar(QMainWindow& window)
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
     StatusBar->setFixedHeight(Scale.Y(21));
     window.setStatusBar(StatusBar);
-    // The last panel takes the rest of the bar.
-    const int widths[3] = {125, 115, 125};
+    // Each panel is as wide as the layout says and as its longest text needs;
+    // the last one takes the rest of the bar.
+    const int widths[4] = {125, 115, 125, 0};
     for (std::size_t i = 0; i < Panels.size(); ++i) {
         auto* panel = new StatusPanel(StatusBar);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panel->SetWidthRule(Scale.X(widths[i]), LongestPanelTexts(static_cast<int>(i)));
         Panels[i] = panel;
-        if (i < 3) {
-            panel->setFixedWidth(Scale.X(widths[i]));
-            StatusBar->addWidget(panel, 0);
-        } else {
-            StatusBar->addWidget(panel, 1);
-        }
+        const bool last = i + 1 == Panels.size();
+        panel->setSizePolicy(last ? QSizePolicy::Expanding : QSizePolicy::Fixed, QSizePolicy::Preferred);
+        StatusBar->addWidget(panel, last ? 1 : 0);
     }
 }
 

@@ -22,7 +22,8 @@ start_accessibility_bus
 "$work/quillo" &
 quillo=$!
 started $quillo
-[ -n "$(wait_window '^Quillo$')" ] || fail "no window titled Quillo appeared"
+wid=$(wait_window '^Quillo$')
+[ -n "$wid" ] || fail "no window titled Quillo appeared"
 
 "$drag_source" "$work/data/file.txt" "$work/data/folder" >"$work/drag.log" 2>&1 &
 started $!
@@ -46,6 +47,9 @@ sleep 0.3
 xdotool key Return # Yes, the default
 sleep 0.5
 
+# Back in front of the drag source, which may hide the page's buttons.
+xdotool windowraise "$wid"
+sleep 0.3
 click_control "page tab" "File List"
 click_control "push button" "Save" 1 # the File List page's, after the tool bar's
 for _ in $(seq 50); do

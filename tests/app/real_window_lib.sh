@@ -9,6 +9,8 @@
 #   click_control ROLE NAME [INDEX] a real mouse click on the control
 #   wait_window TITLE               the id of the first visible window TITLE
 #   wait_gone PID                   waits up to 30 s for PID to end
+#   geometry WID                    the window's "X Y WIDTH HEIGHT"
+#   answer_save_dialog NAME WHEN [PID]  types NAME into the save dialog, Enter
 
 real_window_start() {
     local script=$1
@@ -69,6 +71,27 @@ click_control() {
 }
 
 wait_window() { timeout 30 xdotool search --sync --onlyvisible --name "$1" | head -n 1; }
+
+geometry() {
+    xdotool getwindowgeometry "$1" |
+        sed -n -e 's/.*Position: \([0-9-]*\),\([0-9-]*\).*/\1 \2/p' -e 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p' |
+        tr '\n' ' '
+}
+
+# Waits for the save dialog and answers it with NAME typed and Enter; WHEN
+# goes into the failure message. With PID: that program must still run when
+# the dialog has come.
+answer_save_dialog() {
+    local dialog
+    dialog=$(wait_window '^Select or type an output file\.$')
+    [ -n "$dialog" ] || fail "no save dialog $2"
+    [ -z "${3:-}" ] || kill -0 "$3" 2>/dev/null || fail "the program ended before the save dialog $2 was answered"
+    xdotool windowactivate --sync "$dialog" 2>/dev/null || xdotool windowfocus --sync "$dialog"
+    sleep 0.5
+    xdotool type --delay 20 "$1"
+    sleep 0.3
+    xdotool key Return
+}
 
 wait_gone() {
     for _ in $(seq 300); do

@@ -10,6 +10,11 @@
 # Then a start with a file name that does not exist: "Wrong filename!" comes
 # before the window, and once it is answered the window takes the keyboard
 # (File > Exit by keys alone ends the program).
+# Last, a long run started by Enter in the search string field and File > Exit
+# during it: the run stops, the save dialog that follows waits for its answer
+# and saves, and only then does the program end, with exit code 0. Shrunk to
+# 320 x 240 with no window manager to refuse it, the window takes its minimum
+# size back, the About button in view.
 #   real_window_startup_test.sh PROGRAM
 set -u
 source "$(dirname "$0")/real_window_lib.sh"
@@ -24,13 +29,7 @@ printf 'alpha s1\r\nbeta\r\ngamma S2\r\ndelta s1 s2\r\n' >"$work/data.txt"
 quillo=$!
 started $quillo
 
-dialog=$(wait_window '^Select or type an output file\.$')
-[ -n "$dialog" ] || fail "no save dialog after the /GO run"
-xdotool windowactivate --sync "$dialog" 2>/dev/null || xdotool windowfocus --sync "$dialog"
-sleep 0.5
-xdotool type --delay 20 "$work/out.txt"
-sleep 0.3
-xdotool key Return
+answer_save_dialog "$work/out.txt" "after the /GO run"
 for _ in $(seq 50); do
     [ -s "$work/out.txt" ] && break
     sleep 0.1
@@ -61,4 +60,40 @@ xdotool key Return
 [ -n "$(wait_window '^Quillo$')" ] || fail "no window after the box"
 sleep 0.5
 exit_through_file_menu "$quillo" "after the \"Wrong filename!\" box"
-echo "PASS: /GO run from the command line saved through the save dialog; File > Exit wrote all eleven options; window takes the keys after \"Wrong filename!\""
+# A list of sixty copies of a file with one found line each: a run of some
+# seconds.
+yes $'a plain line of text\r' | head -n 300000 >"$work/big.txt"
+printf 'the hit line\r\n' >>"$work/big.txt"
+for _ in $(seq 60); do printf '%s\r\n' "$work/big.txt"; done >"$work/big.lst"
+printf '[Options]\nSafe After=1\n' >"$work/quillo.ini"
+"$work/quillo" "$work/big.lst" hit /LIST &
+quillo=$!
+started $quillo
+wid=$(wait_window '^Quillo$')
+[ -n "$wid" ] || fail "no window for the long run"
+xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
+sleep 0.5
+read -r _ _ width height < <(geometry "$wid")
+xdotool windowsize "$wid" 320 240
+sleep 1
+read -r x y w h < <(geometry "$wid")
+[ "$w" -ge "$width" ] && [ "$h" -gt 240 ] || fail "the window stayed at ${w}x${h} (it opened at ${width}x${height})"
+read -r ax ay < <(center "push button" "About") || fail "no About button"
+[ "$ax" -gt "$x" ] && [ "$ax" -lt $((x + w)) ] && [ "$ay" -gt "$y" ] && [ "$ay" -lt $((y + h)) ] ||
+    fail "the About button at $ax,$ay lies outside the window at $x,$y ${w}x${h}"
+
+xdotool key Return # in "Search string 1", which has the focus
+sleep 1
+xdotool key --clearmodifiers alt+f
+sleep 0.5
+xdotool key x
+answer_save_dialog "$work/closed.txt" "after File > Exit during the run" "$quillo"
+wait_gone "$quillo" || fail "the program did not end after the save dialog"
+wait "$quillo"
+rc=$?
+[ "$rc" -eq 0 ] || fail "exit code $rc after File > Exit during a run"
+[ "$(head -n 1 "$work/closed.txt")" = $'*****  New Search  *****\r' ] || fail "saved after the close: $(head -c 200 "$work/closed.txt")"
+found=$(grep -c '^the hit line' "$work/closed.txt")
+[ "$found" -lt 60 ] || fail "the run was not stopped by the close: $found found lines"
+grep -q '^Safe After=1$' "$work/quillo.ini" || fail "no settings written at the close during the run"
+echo "PASS: /GO run from the command line saved through the save dialog; File > Exit wrote all eleven options; window takes the keys after \"Wrong filename!\"; File > Exit during a run: the save dialog waited, saved, exit code 0; the shrunk window took its minimum size back"

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace quillo::test {
 namespace {
 
@@ -17,8 +19,8 @@ struct Scan {
     explicit Scan(const std::string& pattern1, const std::string& pattern2 = "", Predicate match = &MatchSingle)
     {
         CancelRequested = false;
-        run.Pattern1 = PreparedPattern(FoldCase(pattern1));
-        run.Pattern2 = PreparedPattern(FoldCase(pattern2));
+        run.Pattern1 = PreparedPattern(pattern1, true);
+        run.Pattern2 = PreparedPattern(pattern2, true);
         run.String2Empty = pattern2.empty();
         run.Match = match;
         run.Caption = "Searching f";
@@ -194,6 +196,65 @@ TEST(ScanFile, UnixModeSplitsLfLines)
     scan.File(dir.Write("f.txt", "a\nb\nab\n"));
     EXPECT_EQ(scan.host.Lines(), (Strings{"b", "ab"}));
 }
+
+struct ManyFillsCase {
+    const char* name;
+    bool unixMode;
+    bool reverse;
+    bool caseSensitive;
+};
+
+class ScanOverManyFills : public ::testing::TestWithParam<ManyFillsCase> {};
+
+// A file of many read buffer fills, lines and occurrences across their edges:
+// the scan finds exactly the lines that hold the word, line by line.
+TEST_P(ScanOverManyFills, FindsTheLinesThatHoldTheWord)
+{
+    const ManyFillsCase& c = GetParam();
+    std::mt19937 random(23);
+    // The word is rare, and the first fill holds none; the other words never
+    // make it up together.
+    const std::string fox[] = {"fox", "FOX", "Fox"};
+    const std::string others[] = {"dog", " ", "\xe9", "cat", "fo ", " ox", "xf"};
+    Strings lines;
+    std::string bytes;
+    while (bytes.size() < 8 * ReadBufferSize) {
+        std::string line;
+        for (std::size_t n = random() % (random() % 50 == 0 ? 3000 : 30); n > 0; --n) {
+            const bool plain = bytes.size() < ReadBufferSize || random() % 1000;
+            line += plain ? others[random() % std::size(others)] : fox[random() % std::size(fox)];
+        }
+        lines.push_back(line);
+        bytes += line + (c.unixMode ? "\n" : "\r\n");
+    }
+    Strings expected;
+    for (const std::string& line : lines) {
+        const bool holds = c.caseSensitive ? line.find("fox") != std::string::npos
+                                           : FoldCase(line).find("FOX") != std::string::npos;
+        if (holds != c.reverse)
+            expected.push_back(line);
+    }
+    TempDir dir;
+    Scan scan("fox");
+    if (c.caseSensitive)
+        scan.run.Pattern1 = PreparedPattern("fox");
+    scan.run.Options.CaseSensitive = c.caseSensitive;
+    scan.run.Options.Reverse = c.reverse;
+    if (c.unixMode)
+        scan.run.ReadLine = &ReadUnixLine;
+    scan.File(dir.Write("f.txt", bytes));
+    EXPECT_EQ(scan.run.LinesSearched, static_cast<std::int64_t>(lines.size()));
+    EXPECT_TRUE(scan.host.Lines() == expected) << scan.host.Lines().size() << " lines found, "
+                                               << expected.size() << " expected";
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, ScanOverManyFills,
+                         ::testing::Values(ManyFillsCase{"Standard", false, false, false},
+                                           ManyFillsCase{"Unix", true, false, false},
+                                           ManyFillsCase{"Reverse", false, true, false},
+                                           ManyFillsCase{"CaseSensitive", false, false, true},
+                                           ManyFillsCase{"UnixReverseCaseSensitive", true, true, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace quillo::test

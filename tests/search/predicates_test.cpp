@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 
@@ -52,11 +53,17 @@ TEST(FoldCase, OnlyAsciiLowerCaseLettersChange)
         }
 }
 
-// The prepared search must agree with a plain search on every input.
-TEST(PreparedPattern, AgreesWithPlainSearchOnRandomText)
+class PreparedSearch : public ::testing::TestWithParam<bool> {};
+
+// The prepared search must agree with a plain search on every input; ignoring
+// case, with a plain search of the folded needle in the folded hay. The bytes
+// next to the letters and the Latin-1 letters that differ by the case bit too
+// must never count as the other case of a letter.
+TEST_P(PreparedSearch, AgreesWithPlainSearchOnRandomText)
 {
+    const bool ignoreCase = GetParam();
     std::mt19937 random(7);
-    const std::string alphabet = "abAB \r\x1a\xe9\0"s;
+    const std::string alphabet = "abAB \r\x1a\xe9\0@`[{zZ\xc1\xe1"s;
     auto pick = [&](std::size_t n) {
         std::string s;
         for (std::size_t i = 0; i < n; ++i)
@@ -65,12 +72,53 @@ TEST(PreparedPattern, AgreesWithPlainSearchOnRandomText)
     };
     for (int round = 0; round < 40000; ++round) {
         const std::string needle = pick(random() % 6);
-        const std::string hay = pick(random() % (round % 2 ? 24 : 80));
-        const PreparedPattern pattern(needle);
-        const std::size_t expected = needle.empty() ? std::string::npos : hay.find(needle);
+        const std::string hay = pick(random() % (round % 3 == 0 ? 24 : round % 3 == 1 ? 80 : 300));
+        const PreparedPattern pattern(needle, ignoreCase);
+        const std::size_t expected = needle.empty()  ? std::string::npos
+                                     : ignoreCase ? FoldCase(hay).find(FoldCase(needle))
+                                                  : hay.find(needle);
         ASSERT_EQ(pattern.Find(hay), expected) << "needle '" << needle << "' hay '" << hay << "'";
     }
 }
+
+// Lines cut in order from a text searched ahead get the answers they get
+// alone, also where an occurrence runs over a line's end, where a line is
+// skipped or asked twice, and for copies of lines that lie elsewhere.
+TEST_P(PreparedSearch, SearchAheadAnswersAsEachLineAlone)
+{
+    const bool ignoreCase = GetParam();
+    std::mt19937 random(17);
+    const std::string alphabet = "abAB\r\n\0@"s;
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        for (std::size_t i = random() % 400; i > 0; --i)
+            text.push_back(alphabet[random() % alphabet.size()]);
+        std::string needle;
+        for (std::size_t i = 1 + random() % 3; i > 0; --i)
+            needle.push_back(alphabet[random() % 4]);
+        const PreparedPattern pattern(needle, ignoreCase);
+        const PreparedPattern alone(needle, ignoreCase);
+        pattern.SearchAhead(text);
+        std::size_t at = 0;
+        while (at < text.size()) {
+            const std::size_t length = std::min<std::size_t>(text.size() - at, random() % 40);
+            const std::string_view line(text.data() + at, length);
+            const bool expected = alone.In(line);
+            ASSERT_EQ(pattern.In(line), expected) << "needle '" << needle << "' at " << at << " in '" << text << "'";
+            if (random() % 4 == 0) {
+                ASSERT_EQ(pattern.In(line), expected) << "asked again";
+            }
+            const std::string copy(line);
+            ASSERT_EQ(pattern.In(copy), expected) << "a copy";
+            at += length + random() % 3; // the line end, or a skipped byte
+        }
+        pattern.SearchAhead({});
+        EXPECT_EQ(pattern.In(text), alone.In(text));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PreparedSearch, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "IgnoringCase" : "CaseSensitive"; });
 
 struct PredicateCase {
     const char* line;

@@ -7,24 +7,31 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
+#include <random>
 #include <tuple>
+
+namespace quillo {
+// Test parameters print as their names.
+void PrintTo(FetchMode mode, std::ostream* out) { *out << (mode == FetchMode::Buffered ? "buffered" : "perBlock"); }
+} // namespace quillo
 
 namespace quillo::test {
 namespace {
 
 using Lines = std::vector<std::string>;
 
-Lines ReadLines(const std::string& path, LineReader readLine, std::size_t fetchSize = TextBlockSize)
+Lines ReadLines(const std::string& path, LineReader readLine, std::size_t fetchSize = TextBlockSize,
+                FetchMode mode = FetchMode::Buffered)
 {
-    TextReader reader(fetchSize);
+    TextReader reader(fetchSize, mode);
     reader.OpenText(path);
     Lines lines;
     std::string line;
-    while (!reader.AtEnd()) {
-        readLine(reader, line);
-        lines.push_back(line);
-    }
+    while (!reader.AtEnd())
+        lines.emplace_back(readLine(reader, line));
     reader.CloseText();
     return lines;
 }
@@ -63,24 +70,26 @@ const ByteCase ByteCases[] = {
     {"HighBytes", "\xe9t\xe9\r\n\xff", {"\xe9t\xe9", "\xff"}, {"\xe9t\xe9", "\xff"}},
 };
 
-class LineRules : public ::testing::TestWithParam<std::tuple<ByteCase, std::size_t>> {};
+class LineRules : public ::testing::TestWithParam<std::tuple<ByteCase, std::size_t, FetchMode>> {};
 
 // Every byte rule, in both modes, with fetches small enough to put each line
-// end across a block edge.
+// end across a block edge, from the read buffer and with a read() per block.
 TEST_P(LineRules, BothModesGiveTheTabledLines)
 {
-    const auto& [c, fetch] = GetParam();
+    const auto& [c, fetch, fetchMode] = GetParam();
     TempDir dir;
     const std::string path = dir.Write("f.txt", c.bytes);
-    EXPECT_EQ(ReadLines(path, &ReadDosLine, fetch), c.dos);
-    EXPECT_EQ(ReadLines(path, &ReadUnixLine, fetch), c.unix);
+    EXPECT_EQ(ReadLines(path, &ReadDosLine, fetch, fetchMode), c.dos);
+    EXPECT_EQ(ReadLines(path, &ReadUnixLine, fetch, fetchMode), c.unix);
 }
 
 INSTANTIATE_TEST_SUITE_P(Bytes, LineRules,
-                         ::testing::Combine(::testing::ValuesIn(ByteCases), ::testing::Values(1, 2, 3, 5, 128)),
+                         ::testing::Combine(::testing::ValuesIn(ByteCases), ::testing::Values(1, 2, 3, 5, 128),
+                                            ::testing::Values(FetchMode::Buffered, FetchMode::PerBlock)),
                          [](const auto& info) {
                              return std::string(std::get<0>(info.param).name) + "_fetch" +
-                                    std::to_string(std::get<1>(info.param));
+                                    std::to_string(std::get<1>(info.param)) + "_" +
+                                    ::testing::PrintToString(std::get<2>(info.param));
                          });
 
 TEST(TextReader, LongLineWithoutLineEndIsReturnedWhole)
@@ -100,13 +109,11 @@ TEST(TextReader, ReaderAtEndGivesEmptyLineAndTakesNothing)
     for (LineReader readLine : {&ReadDosLine, &ReadUnixLine}) {
         TextReader reader;
         reader.OpenText(path);
-        std::string line;
-        readLine(reader, line);
-        EXPECT_EQ(line, "a");
+        std::string spill;
+        EXPECT_EQ(readLine(reader, spill), "a");
         ASSERT_TRUE(reader.AtEnd());
-        line = "stale";
-        readLine(reader, line);
-        EXPECT_EQ(line, "");
+        spill = "stale";
+        EXPECT_EQ(readLine(reader, spill), "");
         EXPECT_EQ(reader.TakeChar(), TextEndMarker);
         EXPECT_EQ(reader.TakeChar(), TextEndMarker);
         EXPECT_TRUE(reader.AtEnd());
@@ -142,7 +149,11 @@ TEST_P(BlockFigures, SizeIsBytesOver128RoundedDown)
 
 INSTANTIATE_TEST_SUITE_P(Sizes, BlockFigures,
                          ::testing::Values(std::make_tuple(0, 0), std::make_tuple(127, 0), std::make_tuple(128, 1),
-                                           std::make_tuple(255, 1), std::make_tuple(1000, 7)));
+                                           std::make_tuple(255, 1), std::make_tuple(1000, 7)),
+                         [](const auto& info) {
+                             return std::to_string(std::get<0>(info.param)) + "Bytes_" +
+                                    std::to_string(std::get<1>(info.param)) + "Blocks";
+                         });
 
 TEST(TextReader, PositionCountsFetchedBlocks)
 {
@@ -186,10 +197,8 @@ TEST(TextReader, GrowingFileIsReadUpToItsEndAtEachFetch)
     std::ofstream(path, std::ios::app | std::ios::binary) << std::string(1000, 'b') << "\r\n";
     std::string line;
     Lines lines;
-    while (!reader.AtEnd()) {
-        ReadDosLine(reader, line);
-        lines.push_back(line);
-    }
+    while (!reader.AtEnd())
+        lines.emplace_back(ReadDosLine(reader, line));
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1], std::string(1000, 'b'));
     EXPECT_EQ(reader.BlockSize(), 9);
@@ -238,6 +247,248 @@ TEST(TextReader, LongNamesAreUsedWhole)
     const std::string path = folder + "/file.txt";
     std::ofstream(path, std::ios::binary) << "found\r\n";
     EXPECT_EQ(ReadLines(path, &ReadDosLine), Lines{"found"});
+}
+
+
+// The reading rules taken literally, over the file's bytes in memory: blocks of
+// fetchSize bytes fetched only when a character is wanted and the block is used
+// up, the end of the data read as a byte 26 that is never passed.
+class RuleReader {
+public:
+    RuleReader(const std::string& bytes, std::size_t fetchSize) : bytes_(bytes), fetchSize_(fetchSize) {}
+
+    bool AtEnd() { return Peek() == TextEndMarker; }
+    std::int64_t Position() const { return static_cast<std::int64_t>(fetched_ / TextBlockSize); }
+
+    std::string DosLine()
+    {
+        std::string line;
+        while (Peek() != '\r' && Peek() != TextEndMarker)
+            line.push_back(static_cast<char>(Take()));
+        while (Peek() != TextEndMarker)
+            if (Take() == '\r') {
+                if (Peek() == '\n')
+                    Take();
+                break;
+            }
+        return line;
+    }
+
+    std::string UnixLine()
+    {
+        std::string line;
+        while (!AtEnd()) {
+            const unsigned char c = Take();
+            if (c == '\n')
+                break;
+            if (c == '\r') {
+                if (Peek() == '\n')
+                    Take();
+                break;
+            }
+            line.push_back(static_cast<char>(c));
+        }
+        return line;
+    }
+
+private:
+    unsigned char Peek()
+    {
+        if (next_ == block_.size()) {
+            block_ = bytes_.substr(fetched_, fetchSize_);
+            fetched_ += block_.size();
+            next_ = 0;
+            if (block_.empty())
+                block_ = "\x1a";
+        }
+        return static_cast<unsigned char>(block_[next_]);
+    }
+    unsigned char Take()
+    {
+        const unsigned char c = Peek();
+        if (c != TextEndMarker)
+            ++next_;
+        return c;
+    }
+
+    const std::string& bytes_;
+    std::size_t fetchSize_;
+    std::size_t fetched_ = 0;
+    std::string block_;
+    std::size_t next_ = 0;
+};
+
+// What a scan sees of a file: each line with the block figures sampled right
+// after it (every line, so every ten-line refresh among them), the figures
+// after the last line, and the size at open.
+struct ScanView {
+    std::int64_t size = 0;
+    Lines lines;
+    std::vector<std::int64_t> positions;
+    std::int64_t endPosition = 0;
+    bool operator==(const ScanView&) const = default;
+};
+
+ScanView ViewWithReader(const std::string& path, bool unixEnds, std::size_t fetchSize, FetchMode mode)
+{
+    TextReader reader(fetchSize, mode);
+    reader.OpenText(path);
+    ScanView view;
+    view.size = reader.BlockSize();
+    std::string spill;
+    while (!reader.AtEnd()) {
+        view.lines.emplace_back(unixEnds ? ReadUnixLine(reader, spill) : ReadDosLine(reader, spill));
+        view.positions.push_back(reader.BlockPosition());
+    }
+    view.endPosition = reader.BlockPosition();
+    return view;
+}
+
+ScanView ViewByTheRules(const std::string& bytes, bool unixEnds, std::size_t fetchSize)
+{
+    RuleReader reader(bytes, fetchSize);
+    ScanView view;
+    view.size = static_cast<std::int64_t>(bytes.size() / TextBlockSize);
+    while (!reader.AtEnd()) {
+        view.lines.push_back(unixEnds ? reader.UnixLine() : reader.DosLine());
+        view.positions.push_back(reader.Position());
+    }
+    view.endPosition = reader.Position();
+    return view;
+}
+
+// Where the first difference lies, for a readable failure.
+std::string FirstDifference(const ScanView& a, const ScanView& b)
+{
+    if (a.size != b.size)
+        return "size " + std::to_string(a.size) + " vs " + std::to_string(b.size);
+    for (std::size_t i = 0; i < std::min(a.lines.size(), b.lines.size()); ++i) {
+        if (a.lines[i] != b.lines[i])
+            return "line " + std::to_string(i) + " of " + std::to_string(a.lines[i].size()) + " vs " +
+                   std::to_string(b.lines[i].size()) + " bytes";
+        if (a.positions[i] != b.positions[i])
+            return "position after line " + std::to_string(i) + ": " + std::to_string(a.positions[i]) + " vs " +
+                   std::to_string(b.positions[i]);
+    }
+    if (a.lines.size() != b.lines.size())
+        return std::to_string(a.lines.size()) + " lines vs " + std::to_string(b.lines.size());
+    return "end position " + std::to_string(a.endPosition) + " vs " + std::to_string(b.endPosition);
+}
+
+// A kind of random file: what its bytes are made of and where its size lies.
+struct FileShape {
+    const char* name;
+    std::size_t longestRun;  // longest stretch of ordinary bytes between line ends
+    int ctrlZPercent;        // files that hold a byte 26 somewhere
+    bool endsAtEdges;        // line ends and byte 26 put right at block and buffer edges
+    std::vector<std::size_t> sizeBases; // sizes lie within 3 bytes of one of these
+};
+
+void PrintTo(const FileShape& shape, std::ostream* out) { *out << shape.name; }
+
+std::string RandomFile(const FileShape& shape, std::mt19937& random)
+{
+    auto below = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    const std::size_t base = shape.sizeBases[below(shape.sizeBases.size())];
+    const std::size_t size = base + below(7) < 3 ? 0 : base + below(7) - 3;
+    static const std::string ends[] = {"\r\n", "\n", "\r", "\r\r\n", "\n\r\n", "\n\r"};
+    std::string bytes;
+    while (bytes.size() < size) {
+        const std::size_t run = below(shape.longestRun + 1);
+        for (std::size_t i = 0; i < run; ++i) {
+            const std::size_t kind = below(100);
+            bytes.push_back(kind < 2    ? '\0'
+                            : kind < 5  ? static_cast<char>(128 + below(128))
+                            : kind < 10 ? ' '
+                                        : static_cast<char>('a' + below(26)));
+        }
+        bytes += ends[below(std::size(ends))];
+    }
+    bytes.resize(size);
+    if (shape.endsAtEdges) {
+        // A CR as the last byte of a block or of the read buffer, with an LF,
+        // another CR or an ordinary byte behind it.
+        for (std::size_t edge = TextBlockSize; edge < size; edge += TextBlockSize)
+            if (below(4) == 0 || edge % ReadBufferSize == 0) {
+                bytes[edge - 1] = '\r';
+                bytes[edge] = "\n\rx"[below(3)];
+            }
+    }
+    if (size && static_cast<int>(below(100)) < shape.ctrlZPercent) {
+        std::size_t at = below(size);
+        if (shape.endsAtEdges && size > ReadBufferSize)
+            at = ReadBufferSize - 1 + below(3); // just before, at or after the buffer's edge
+        bytes[at] = static_cast<char>(TextEndMarker);
+    }
+    return bytes;
+}
+
+constexpr std::size_t Ki64 = ReadBufferSize;
+
+const FileShape FileShapes[] = {
+    {"ShortLinesAroundBlockMultiples", 12, 10, false, {0, 128, 256, 1280, 4096}},
+    {"ShortLinesAroundBufferMultiples", 40, 10, false, {Ki64, 2 * Ki64, 3 * Ki64}},
+    {"LinesAcrossTheBuffer", 3 * Ki64 / 2, 10, false, {Ki64, 2 * Ki64, 4 * Ki64}},
+    {"MediumLinesAnySize", 300, 20, false, {1000, 50000, Ki64 + 1000, 100000}},
+    {"EndsAtBlockAndBufferEdges", 200, 50, true, {128, 1024, Ki64, 2 * Ki64}},
+    {"CtrlZNearTheBufferEdge", 60, 100, true, {Ki64 + 10, 2 * Ki64}},
+};
+
+class BufferedAgainstPerBlock : public ::testing::TestWithParam<std::tuple<FileShape, std::size_t>> {};
+
+// Random files of every kind of line end, read as the scan reads them: from
+// the read buffer, with one read() per block, and by the rules, in both line
+// modes. Every line and every block figure must agree.
+TEST_P(BufferedAgainstPerBlock, SameLinesAndBlockFigures)
+{
+    const auto& [shape, fetch] = GetParam();
+    std::mt19937 random(static_cast<unsigned>(fetch) * 7919u + static_cast<unsigned>(std::strlen(shape.name)));
+    TempDir dir;
+    // A read() per 3-byte block is slow: fewer files there.
+    const int files = fetch == TextBlockSize ? 12 : 4;
+    for (int round = 0; round < files; ++round) {
+        const std::string bytes = RandomFile(shape, random);
+        const std::string path = dir.Write("f" + std::to_string(round) + ".txt", bytes);
+        for (const bool unixEnds : {false, true}) {
+            SCOPED_TRACE("file " + std::to_string(round) + " of " + std::to_string(bytes.size()) + " bytes, " +
+                         (unixEnds ? "Unix" : "standard") + " mode");
+            const ScanView rules = ViewByTheRules(bytes, unixEnds, fetch);
+            const ScanView buffered = ViewWithReader(path, unixEnds, fetch, FetchMode::Buffered);
+            const ScanView perBlock = ViewWithReader(path, unixEnds, fetch, FetchMode::PerBlock);
+            ASSERT_TRUE(perBlock == rules) << "per block vs rules: " << FirstDifference(perBlock, rules);
+            ASSERT_TRUE(buffered == perBlock) << "buffered vs per block: " << FirstDifference(buffered, perBlock);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(RandomFiles, BufferedAgainstPerBlock,
+                         ::testing::Combine(::testing::ValuesIn(FileShapes), ::testing::Values(128, 3)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) + "_fetch" +
+                                    std::to_string(std::get<1>(info.param));
+                         });
+
+// The reader keeps its buffer from file to file: nothing of one file shows in
+// the next, neither bytes nor figures.
+TEST(TextReader, ReusedReaderStartsAfreshWithEachFile)
+{
+    TempDir dir;
+    const std::string first = dir.Write("first.txt", std::string(70000, 'a') + "\r\n" + std::string(500, 'b'));
+    const std::string second = dir.Write("second.txt", "x\r\ny");
+    TextReader reader;
+    std::string spill;
+    reader.OpenText(first);
+    EXPECT_EQ(ReadDosLine(reader, spill).size(), 70000u);
+    ASSERT_GT(reader.BlockPosition(), 0);
+    reader.OpenText(second); // mid-file: the first file's rest is dropped
+    EXPECT_EQ(reader.BlockSize(), 0);
+    EXPECT_EQ(reader.BlockPosition(), 0);
+    EXPECT_EQ(ReadDosLine(reader, spill), "x");
+    EXPECT_EQ(ReadDosLine(reader, spill), "y");
+    EXPECT_TRUE(reader.AtEnd());
+    reader.CloseText();
+    EXPECT_TRUE(reader.AtEnd());
+    EXPECT_EQ(reader.BlockPosition(), -1);
 }
 
 } // namespace

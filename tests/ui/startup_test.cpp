@@ -2,6 +2,7 @@
 // file, the list file at start, the command line in the window, and closes.
 #include "filelist/list_file.h"
 #include "settings/ini_file.h"
+#include "ui/main_loop.h"
 #include "ui_test_support.h"
 
 #include <QListWidget>
@@ -254,6 +255,76 @@ TEST_F(StartupTest, GoShowsTheWindowLetsPendingEventsRunThenSearchesEachTime)
     EXPECT_FALSE(form->ClosedWhileStarting());
 }
 
+// Search strings reach the run and the file header byte for byte, whether
+// they come from the command line (any bytes, any length) or are typed (UTF-8).
+struct SearchString {
+    const char* name;
+    bool typed;         // typed into the field instead of given on the command line
+    std::string string; // string 1 as bytes
+    std::vector<std::string> lines;
+    std::vector<std::string> found;
+};
+
+void PrintTo(const SearchString& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class SearchStringTest : public StartupTest, public ::testing::WithParamInterface<SearchString> {};
+
+TEST_P(SearchStringTest, FindsItsLinesAndHeadsThemAsGiven)
+{
+    const SearchString& c = GetParam();
+    QByteArray text;
+    for (const std::string& line : c.lines)
+        text += QByteArray::fromStdString(line) + "\r\n";
+    const std::string file = Write("f.txt", text);
+    if (c.typed) {
+        ASSERT_TRUE(Start({file}));
+        // Key by key, each carrying its character as a keyboard layout gives it.
+        const QString typed = QString::fromUtf8(c.string.data(), static_cast<qsizetype>(c.string.size()));
+        for (const char32_t ch : typed.toUcs4())
+            QTest::sendKeyEvent(QTest::Click, Edit("FString1"), Qt::Key_unknown, QString::fromUcs4(&ch, 1),
+                                Qt::NoModifier);
+        ASSERT_EQ(Edit("FString1")->text(), typed);
+        ASSERT_TRUE(Tool("CmdSearch")->isEnabled());
+        Tool("CmdSearch")->click();
+    } else {
+        ASSERT_TRUE(Start({file, c.string, "/GO"}));
+    }
+    Strings expected{"*****  New Search  *****", "***** File: \"" + file + "\"- Search Pattern=" + c.string + " *****"};
+    expected.insert(expected.end(), c.found.begin(), c.found.end());
+    EXPECT_EQ(OutputLines(), expected);
+    EXPECT_TRUE(dialogs.failures.empty());
+}
+
+const std::string Long(40003, 'q');
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLine, SearchStringTest,
+    ::testing::Values(
+        SearchString{"Latin1Byte", false, "caf\xe9", {"caf\xe9", "cafe", "caf\xc3\xa9", "un caf\xe9 noir"},
+                     {"caf\xe9", "un caf\xe9 noir"}},
+        SearchString{"Utf8Letter", false, "caf\xc3\xa9", {"caf\xe9", "CAF\xc3\xa9", "caf\xc3\xa9"},
+                     {"CAF\xc3\xa9", "caf\xc3\xa9"}},
+        SearchString{"CutOffSequenceAfterText", false, "\xe2\x82\xac\xe2\x82", {"\xe2\x82\xac", "\xe2\x82\xac\xe2\x82\xac"},
+                     {"\xe2\x82\xac\xe2\x82\xac"}},
+        SearchString{"OverlongSlash", false, "\xc0\xaf", {"/", "a\xc0\xaf" "b"}, {"a\xc0\xaf" "b"}},
+        SearchString{"EscapeLookalikeIsText", false, "\xed\xb3\xa9", {"\xe9", "\xed\xb3\xa9"}, {"\xed\xb3\xa9"}},
+        SearchString{"FortyThousandAndThreeCharacters", false, Long,
+                     {Long.substr(0, 32767) + "x", Long.substr(1), Long, "<" + Long + ">"}, {Long, "<" + Long + ">"}},
+        SearchString{"TypedUtf8", true, "\xc3\xa9t\xc3\xa9", {"\xe9t\xe9", "\xc3\xa9t\xc3\xa9"}, {"\xc3\xa9t\xc3\xa9"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(StartupTest, StringTwoFromTheCommandLineIsUsedAndShownAsGiven)
+{
+    const std::string file = Write("f.txt", "fox \xe9t\xe9\r\nfox \xc3\xa9t\xc3\xa9\r\nhen \xe9t\xe9\r\n");
+    ASSERT_TRUE(Start({file, "fox", "&NOT", "\xe9t\xe9", "/GO"}));
+    EXPECT_EQ(OutputLines(), (Strings{"*****  New Search  *****",
+                                      "***** File: \"" + file + "\"- Search Pattern=fox and not \xe9t\xe9 *****",
+                                      "fox \xc3\xa9t\xc3\xa9"}));
+}
+
 // A close during a "/GO" run at start-up is carried out once: the options are
 // written then, later closes write nothing, and the remaining runs take place.
 TEST_F(StartupTest, CloseDuringAGoRunWritesTheOptionsOnceAndLetsTheRunsFinish)
@@ -292,6 +363,147 @@ TEST_F(StartupTest, CloseDuringAGoRunWritesTheOptionsOnceAndLetsTheRunsFinish)
     const auto third = std::find(output.rbegin(), output.rend(), "*****  New Search  *****");
     EXPECT_EQ(third - output.rbegin(), 301);
 }
+
+
+// ---- closes inside the running event loop -----------------------------------------
+
+enum class CloseBy { ExitItem, CloseBox };
+enum class During { Idle, Run, GoRunAtStartUp };
+enum class SaveTo { Nothing, File, MissingFolder };
+
+struct LoopClose {
+    const char* name;
+    CloseBy by;
+    During during;
+    bool promptSave; // "Prompt for save after search"
+    SaveTo saveTo;
+};
+
+void PrintTo(const LoopClose& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+// The window in the program's own loop (RunMainWindow: FormCreate, then
+// QApplication::exec() unless start-up was closed), closed by File > Exit or
+// the close box. The dialogs run modal loops of their own, as real ones do.
+class LoopCloseTest : public StartupTest, public ::testing::WithParamInterface<LoopClose> {};
+
+TEST_P(LoopCloseTest, TheRunEndsWithItsClosingStepsThenTheLoopEnds)
+{
+    const LoopClose& c = GetParam();
+    constexpr int Lines = 5000;
+    QByteArray text;
+    for (int i = 0; i < Lines; ++i)
+        text += "hit " + QByteArray::number(i) + "\r\n";
+    const std::string file = Write("f.txt", text);
+    Write("quillo.ini", c.promptSave ? "[Options]\nSafe After=1\n" : "[Options]\nSafe After=0\n");
+    const QString saved = c.saveTo == SaveTo::MissingFolder ? dir.filePath("missing/out.txt") : dir.filePath("out.txt");
+    if (c.saveTo != SaveTo::Nothing)
+        dialogs.saveAnswers.push_back(saved);
+    dialogs.modalLoopMs = 30;
+
+    form = std::make_unique<TForm1>(dialogs);
+    form->SetFileListFile(Path("quillo.lst"));
+    form->SetSettingsFile(Path("quillo.ini"));
+    Strings parameters{file, "hit"};
+    if (c.during == During::GoRunAtStartUp)
+        parameters.push_back("/GO");
+    form->SetCommandLine(parameters);
+
+    const auto close = [&] {
+        if (c.by == CloseBy::ExitItem)
+            Item("Exit1")->trigger();
+        else
+            form->windowHandle()->close(); // as the window manager's close request arrives
+    };
+    bool closed = false;
+    bool runningAtClose = false;
+    QTimer closer;
+    closer.setInterval(0);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (closed)
+            return;
+        if (c.during == During::Idle) {
+            if (!form->isVisible())
+                return; // the loop has not shown the window yet
+        } else if (!SearchRunning || form->OutputLines().Count() < 50) {
+            return;
+        }
+        closed = true;
+        runningAtClose = SearchRunning;
+        close();
+    });
+    QTimer starter; // the Search button, clicked from inside the loop
+    starter.setSingleShot(true);
+    QObject::connect(&starter, &QTimer::timeout, [&] { Tool("CmdSearch")->click(); });
+    QTimer guard; // a loop that never ends fails here instead of hanging
+    guard.setSingleShot(true);
+    bool guardFired = false;
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        guardFired = true;
+        QCoreApplication::exit(1);
+    });
+    closer.start();
+    if (c.during == During::Run)
+        starter.start(0);
+    guard.start(60000);
+
+    EXPECT_EQ(RunMainWindow(*form), 0);
+    closer.stop();
+    guard.stop();
+    EXPECT_FALSE(guardFired) << "the event loop did not end after the close";
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(runningAtClose, c.during != During::Idle);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(SearchRunning);
+    EXPECT_EQ(form->Settings(), nullptr);
+    EXPECT_EQ(TIniFile(Path("quillo.ini")).ReadText("Options", "Safe After", ""), c.promptSave ? "1" : "0");
+
+    const Strings output = OutputLines();
+    if (c.during == During::Idle) {
+        EXPECT_TRUE(output.empty());
+    } else {
+        // The close stopped the run at its next poll.
+        EXPECT_EQ(Runs(), 1);
+        EXPECT_LT(output.size(), static_cast<std::size_t>(Lines) + 2u);
+        EXPECT_EQ(dialogs.beeps, 1);
+        EXPECT_TRUE(Tool("CmdSearch")->isEnabled()); // unlocked
+        EXPECT_TRUE(Tool("CmdSave")->isEnabled());
+    }
+    const bool prompted = c.during != During::Idle && c.promptSave;
+    EXPECT_EQ(dialogs.saveRequests.size(), prompted ? 1u : 0u);
+    const bool failed = prompted && c.saveTo == SaveTo::MissingFolder;
+    ASSERT_EQ(dialogs.failures.size(), failed ? 1u : 0u);
+    if (failed) {
+        EXPECT_EQ(dialogs.failures[0].text, "Cannot create file " + saved + ".");
+    }
+    // Every modal loop ran until it was answered: none was told to quit.
+    EXPECT_EQ(dialogs.waited, std::vector<bool>((prompted ? 1u : 0u) + (failed ? 1u : 0u), true));
+    if (prompted && c.saveTo == SaveTo::File) {
+        QByteArray expected;
+        for (const std::string& line : output)
+            expected += QByteArray::fromStdString(line) + "\r\n";
+        EXPECT_EQ(Read(saved), expected);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Loop, LoopCloseTest,
+    ::testing::Values(LoopClose{"ExitDuringARunSavesThenEnds", CloseBy::ExitItem, During::Run, true, SaveTo::File},
+                      LoopClose{"CloseBoxDuringARunSavesThenEnds", CloseBy::CloseBox, During::Run, true, SaveTo::File},
+                      LoopClose{"FailedSaveAfterTheCloseIsShownThenEnds", CloseBy::ExitItem, During::Run, true,
+                                SaveTo::MissingFolder},
+                      LoopClose{"CancelledSaveAfterTheCloseEnds", CloseBy::CloseBox, During::Run, true,
+                                SaveTo::Nothing},
+                      LoopClose{"ExitDuringARunWithoutThePromptEnds", CloseBy::ExitItem, During::Run, false,
+                                SaveTo::Nothing},
+                      LoopClose{"ExitDuringAGoRunAtStartUpSavesThenEnds", CloseBy::ExitItem,
+                                During::GoRunAtStartUp, true, SaveTo::File},
+                      LoopClose{"ExitWithoutARunEndsAtOnce", CloseBy::ExitItem, During::Idle, true, SaveTo::Nothing},
+                      LoopClose{"CloseBoxWithoutARunEndsAtOnce", CloseBy::CloseBox, During::Idle, true,
+                                SaveTo::Nothing}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace quillo::test

@@ -13,11 +13,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -32,7 +34,10 @@
 
 namespace quillo::test {
 
-// Answers every dialog from a script and records what was asked; never blocks.
+// Answers every dialog from a script and records what was asked. It never
+// blocks, unless modalLoopMs is set: then the save dialog and the boxes run a
+// modal loop of their own first, answered after that many milliseconds as a
+// user would, and record whether the loop really ran until its answer.
 class FakeDialogs : public Dialogs {
 public:
     struct Shown {
@@ -54,6 +59,7 @@ public:
     MsgButton MessageBox(QWidget* parent, const QString& caption, const QString& text, MsgIcon icon,
                          MsgButtons buttons, MsgButton defaultButton) override
     {
+        Wait();
         messages.push_back({caption, text, icon, buttons, defaultButton, OnScreen(parent)});
         if (boxAnswers.empty())
             return defaultButton;
@@ -63,6 +69,7 @@ public:
     }
     void ShowFailure(QWidget* parent, const QString& caption, const QString& text) override
     {
+        Wait();
         failures.push_back({caption, text, MsgIcon::Error, MsgOk, MsgOk, OnScreen(parent)});
     }
     std::optional<QStringList> OpenFiles(QWidget*, const OpenFilesRequest& request) override
@@ -72,6 +79,7 @@ public:
     }
     std::optional<QString> SaveFileName(QWidget*, const SaveFileRequest& request) override
     {
+        Wait();
         saveRequests.push_back(request);
         return Next(saveAnswers);
     }
@@ -87,8 +95,25 @@ public:
     std::vector<SaveFileRequest> saveRequests;
     int beeps = 0;
     std::vector<QUrl> urls;
+    int modalLoopMs = 0;
+    std::vector<bool> waited; // one per modal loop run
 
 private:
+    void Wait()
+    {
+        if (modalLoopMs <= 0)
+            return;
+        QEventLoop loop;
+        bool answered = false;
+        QTimer::singleShot(modalLoopMs, &loop, [&] {
+            answered = true;
+            loop.exit(0);
+        });
+        // A loop told to quit before it starts returns at once with -1.
+        const int code = loop.exec();
+        waited.push_back(answered && code == 0);
+    }
+
     static bool OnScreen(const QWidget* parent) { return parent && parent->isVisible(); }
 
     template <class T>

@@ -2,8 +2,11 @@
 #include "ui/About.h"
 #include "ui_test_support.h"
 #include "ui/qt_dialogs.h"
+#include "ui/status_panel.h"
 
 #include <QClipboard>
+#include <QGroupBox>
+#include <QLayout>
 #include <QListWidget>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -181,21 +184,57 @@ TEST_F(WindowTest, PagesInOrderWithMainInFront)
     EXPECT_EQ(pages->CurrentPage()->objectName(), "TabSheet1");
 }
 
-TEST_F(WindowTest, NarrowWindowWrapsTheTabsIntoRows)
+TEST_F(WindowTest, TabsWiderThanThePagesWrapIntoRows)
 {
     auto* pages = Find<PageControl>("PageControl1");
     const int tab = pages->Tab(0)->width();
     EXPECT_EQ(tab, static_cast<int>(std::lround(130 * form->ScaleX())));
-    form->resize(tab * 3 + 100, form->height());
+    // The window never gets narrower than its status panels and the "Main"
+    // page's controls, which leaves room for the three tabs in one row.
+    form->resize(1, form->height());
     QCoreApplication::processEvents();
     EXPECT_EQ(pages->RowCount(), 1);
-    form->resize(tab * 2 + 20, form->height());
-    QCoreApplication::processEvents();
+    pages->SetTabWidth(pages->width() / 2 - 1);
     EXPECT_EQ(pages->RowCount(), 2);
     // The current tab's row lies next to the pages.
     EXPECT_GT(pages->Tab(0)->y(), pages->Tab(2)->y());
     pages->SetCurrentIndex(2);
     EXPECT_GT(pages->Tab(2)->y(), pages->Tab(0)->y());
+    pages->SetTabWidth(pages->width() / 3 + 1);
+    EXPECT_EQ(pages->RowCount(), 2);
+    pages->SetTabWidth(tab);
+    EXPECT_EQ(pages->RowCount(), 1);
+}
+
+// Whether the whole of the control is on screen: inside the window and inside
+// every widget that holds it.
+bool WhollyVisible(const QWidget* control, const QWidget* window)
+{
+    if (!control->isVisible())
+        return false;
+    const QRect area(control->mapTo(window, QPoint(0, 0)), control->size());
+    for (const QWidget* holder = control->parentWidget(); holder; holder = holder->parentWidget()) {
+        if (!QRect(holder->mapTo(window, QPoint(0, 0)), holder->size()).contains(area))
+            return false;
+        if (holder == window)
+            return true;
+    }
+    return false;
+}
+
+TEST_F(WindowTest, ShrunkWindowKeepsToolButtonsAndMainPageControlsWhole)
+{
+    std::vector<QWidget*> controls;
+    for (const char* name : {"CmdOpen", "CmdSave", "CmdClear", "CmdSearch", "CmdCancel", "CmdAbout"})
+        controls.push_back(Tool(name));
+    for (QWidget* control : Find<QGroupBox>("GroupBox2")->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        controls.push_back(control);
+    ASSERT_EQ(controls.size(), 6u + 5u + 11u); // the labels, fields and operator, the option boxes
+    form->resize(320, 240);
+    QCoreApplication::processEvents();
+    form->layout()->activate();
+    for (const QWidget* control : controls)
+        EXPECT_TRUE(WhollyVisible(control, form.get())) << control->objectName().toStdString();
 }
 
 TEST_F(WindowTest, TabWalksTheMainPageInOrder)
@@ -281,6 +320,95 @@ INSTANTIATE_TEST_SUITE_P(
                       SaveNameCase{"ReadOnlyFile", "out.txt", 0444, "out.txt",
                                    "This file or its folder is write-protected.", true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// ---- status bar ----------------------------------------------------------------
+
+// Every panel holds its longest texts in the window's font, is never narrower
+// than the layout's width, and the last one takes the rest of the bar.
+struct PanelFont {
+    const char* name;
+    const char* family; // empty: the window's own
+    double size;        // times the window's own point size
+    bool bold;
+};
+
+struct PanelTexts {
+    const char* name;
+    std::array<const char*, 4> texts;
+};
+
+void PrintTo(const PanelFont& f, std::ostream* os)
+{
+    *os << f.name;
+}
+
+void PrintTo(const PanelTexts& t, std::ostream* os)
+{
+    *os << t.name;
+}
+
+const PanelTexts PanelTextSets[] = {
+    {"Start", {"Lines Searched: None", "Lines Found: None", "File Position: N/A", "Words Found: None"}},
+    {"RunStart", {"Lines Searched = None", "Lines Found = None", "File Position 0 (KB)", "Words Found = None"}},
+    {"EightDigits",
+     {"Lines Searched: 99,999,999", "Lines Found: 88,888,888", "File Position: 99,999,999 Kb", "Words Found: 44,444,444"}},
+    {"Exponents",
+     {"Lines Searched: 9.2233719E18", "Lines Found: 1.2345679E18", "File Position: 8.8971404E15 Kb",
+      "Words Found: 4.4444444E18"}},
+    {"NegativeZero", {"Lines Searched: 0", "Lines Found: 0", "File Position: -0 Kb", "Words Found: 0"}},
+};
+
+const PanelFont PanelFonts[] = {
+    {"WindowFont", "", 1.0, false},
+    {"OneAndAHalf", "", 1.5, false},
+    {"Bold", "", 1.0, true},
+    {"Monospace", "DejaVu Sans Mono", 1.2, false},
+};
+
+class PanelWidth : public WindowTest, public ::testing::WithParamInterface<std::tuple<PanelFont, PanelTexts>> {
+protected:
+    StatusPanel* Panel(int i) { return Find<StatusPanel>(qPrintable(QStringLiteral("StatusPanel%1").arg(i))); }
+};
+
+TEST_P(PanelWidth, HoldsItsTextAndTheLeastWidth)
+{
+    const auto& [f, t] = GetParam();
+    QFont font = form->font();
+    if (*f.family)
+        font.setFamily(QLatin1String(f.family));
+    font.setPointSizeF(font.pointSizeF() * f.size);
+    font.setBold(f.bold);
+    form->setFont(font);
+    QCoreApplication::processEvents();
+    form->layout()->activate();
+    const int least[3] = {125, 115, 125};
+    for (int i = 0; i < 4; ++i) {
+        StatusPanel* panel = Panel(i);
+        ASSERT_NE(panel, nullptr);
+        form->SetPanelText(i, t.texts[static_cast<std::size_t>(i)]);
+        EXPECT_LE(panel->fontMetrics().horizontalAdvance(form->PanelText(i)), panel->TextRect().width())
+            << "panel " << i << ": " << t.texts[static_cast<std::size_t>(i)];
+        EXPECT_TRUE(panel->isVisible());
+        if (i < 3) {
+            EXPECT_GE(panel->width(), static_cast<int>(std::lround(least[i] * form->ScaleX()))) << "panel " << i;
+        }
+    }
+    // The last panel takes what the window gains; the others keep their widths.
+    std::array<int, 4> before{};
+    for (int i = 0; i < 4; ++i)
+        before[static_cast<std::size_t>(i)] = Panel(i)->width();
+    form->resize(form->width() + 100, form->height());
+    form->layout()->activate();
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(Panel(i)->width(), before[static_cast<std::size_t>(i)] + (i == 3 ? 100 : 0))
+            << "panel " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(Window, PanelWidth,
+                         ::testing::Combine(::testing::ValuesIn(PanelFonts), ::testing::ValuesIn(PanelTextSets)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
+                         });
 
 // ---- enabling rules -----------------------------------------------------------
 
@@ -437,6 +565,61 @@ INSTANTIATE_TEST_SUITE_P(Window, ToolLetter,
                                            Letter{Qt::Key_L, "CmdClear"}, Letter{Qt::Key_S, "CmdSearch"},
                                            Letter{Qt::Key_C, "CmdCancel"}, Letter{Qt::Key_A, "CmdAbout"}),
                          [](const auto& info) { return std::string(info.param.button); });
+
+// Enter in a search string field searches when Search is enabled, as a click
+// on it does; otherwise it does nothing.
+struct EnterKey {
+    const char* name;
+    const char* field;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    bool searchEnabled;
+};
+
+void PrintTo(const EnterKey& k, std::ostream* os)
+{
+    *os << k.name;
+}
+
+class EnterInAField : public WindowTest, public ::testing::WithParamInterface<EnterKey> {};
+
+TEST_P(EnterInAField, SearchesOnlyWhileSearchIsEnabled)
+{
+    const EnterKey& k = GetParam();
+    const std::string file = Write("a.txt", "fox\r\nhen\r\n");
+    if (k.searchEnabled)
+        form->AppendFileEntry(file);
+    QTest::keyClicks(Edit("FString1"), "fox");
+    QTest::keyClicks(Edit("FString2"), "hen");
+    ASSERT_EQ(Tool("CmdSearch")->isEnabled(), k.searchEnabled);
+    int clicks = 0;
+    QObject::connect(Tool("CmdSearch"), &QAbstractButton::clicked, [&] { ++clicks; });
+    QLineEdit* field = Edit(k.field);
+    field->setFocus();
+    QTest::keyClick(field, k.key, k.modifiers);
+    EXPECT_EQ(clicks, k.searchEnabled ? 1 : 0);
+    const std::vector<std::string> expected =
+        k.searchEnabled ? std::vector<std::string>{"*****  New Search  *****",
+                                                   "***** File: \"" + file + "\"- Search Pattern=fox and hen *****"}
+                        : std::vector<std::string>{};
+    EXPECT_EQ(OutputLines(), expected);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(Edit("FString1")->text(), "fox");
+    EXPECT_EQ(Edit("FString2")->text(), "hen");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Window, EnterInAField,
+    ::testing::Values(EnterKey{"String1ReturnSearches", "FString1", Qt::Key_Return, Qt::NoModifier, true},
+                      EnterKey{"String1KeypadEnterSearches", "FString1", Qt::Key_Enter, Qt::KeypadModifier, true},
+                      EnterKey{"String2ReturnSearches", "FString2", Qt::Key_Return, Qt::NoModifier, true},
+                      EnterKey{"String2KeypadEnterSearches", "FString2", Qt::Key_Enter, Qt::KeypadModifier, true},
+                      EnterKey{"String1ReturnWithSearchOff", "FString1", Qt::Key_Return, Qt::NoModifier, false},
+                      EnterKey{"String1KeypadEnterWithSearchOff", "FString1", Qt::Key_Enter, Qt::KeypadModifier, false},
+                      EnterKey{"String2ReturnWithSearchOff", "FString2", Qt::Key_Return, Qt::NoModifier, false},
+                      EnterKey{"String2KeypadEnterWithSearchOff", "FString2", Qt::Key_Enter, Qt::KeypadModifier,
+                               false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WindowTest, AltFAndAltHOpenTheirMenus)
 {
