@@ -1,6 +1,7 @@
 // The line readers: a file read line by line as the scan reads it, in both
 // modes, by every way the reader fetches its blocks, against the reading
-// rules written out plainly (line_model.h).
+// rules written out plainly (line_model.h), so that the buffered reader and
+// plain 128-byte reads give the same lines and block figures.
 //
 // Input: control bytes, then after a PartSeparator the bytes of a file, and
 // after another those of a second file that the same reader opens next.
@@ -8,7 +9,9 @@
 // 1 more than a multiple of 4, has the first file read again with its bytes
 // repeated past 64 KiB (the reader's buffer), up to 24 KiB more.
 //
-// Properties, for every fetch size and both modes:
+// Properties, for blocks cut from the read buffer and for a read() per block
+// (plain 128-byte reads), each with 128 bytes and with the other fetch size,
+// in both modes:
 // - the lines are the rules' lines, and a file yields exactly that many;
 // - after every tenth line (where the scan samples it) and after the last,
 //   the block position is what blocks of that size handed out up to the
@@ -28,16 +31,16 @@ namespace {
 using namespace quillo;
 using namespace quillo::fuzz;
 
-// How the reader under test is made and a line read with it.
+// How the reader under test gets its blocks.
 struct Fetching {
     std::size_t fetchSize;
+    FetchMode mode;
 };
 
 std::string ReadLine(TextReader& reader, bool unixEnds)
 {
-    std::string line = "stale";
-    (unixEnds ? ReadUnixLine : ReadDosLine)(reader, line);
-    return line;
+    std::string spill = "stale";
+    return std::string((unixEnds ? ReadUnixLine : ReadDosLine)(reader, spill));
 }
 
 // Past the read buffer of 64 KiB.
@@ -85,7 +88,7 @@ void CheckFile(TextReader& reader, const Fetching& fetching, const std::string& 
 
 void CheckCharacters(const Fetching& fetching, const std::string& path, std::string_view bytes)
 {
-    TextReader reader(fetching.fetchSize);
+    TextReader reader(fetching.fetchSize, fetching.mode);
     reader.OpenText(path);
     std::string taken;
     while (!reader.AtEnd())
@@ -93,8 +96,9 @@ void CheckCharacters(const Fetching& fetching, const std::string& path, std::str
     RequireEqual(taken, std::string(bytes.substr(0, bytes.find('\x1a'))), "characters are the data up to 26");
 }
 
-// The files one after the other with one reader, in both modes, and each
-// file character by character, for each way of fetching.
+// The files one after the other with one reader (which keeps its buffer),
+// in both modes, and the first file character by character, for each way of
+// fetching.
 void CheckReading(const std::vector<std::string>& files, std::initializer_list<Fetching> fetchings)
 {
     std::vector<std::string> paths;
@@ -102,7 +106,7 @@ void CheckReading(const std::vector<std::string>& files, std::initializer_list<F
         paths.push_back(WriteFile("file" + std::to_string(i), files[i]));
     for (const Fetching& fetching : fetchings) {
         for (const bool unixEnds : {false, true}) {
-            TextReader reader(fetching.fetchSize);
+            TextReader reader(fetching.fetchSize, fetching.mode);
             for (std::size_t i = 0; i < files.size(); ++i)
                 CheckFile(reader, fetching, paths[i], files[i], unixEnds);
         }
@@ -120,8 +124,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto byte = [&](std::size_t i) { return i < parts[0].size() ? static_cast<unsigned char>(parts[0][i]) : 0; };
     const std::size_t small = static_cast<std::size_t>(byte(0)) % TextBlockSize + 1;
     std::vector<std::string> files(parts.begin() + 1, parts.begin() + std::min<std::size_t>(parts.size(), 3));
-    CheckReading(files, {Fetching{TextBlockSize}, Fetching{small}});
+    CheckReading(files, {{TextBlockSize, FetchMode::Buffered}, {TextBlockSize, FetchMode::PerBlock},
+                         {small, FetchMode::Buffered}, {small, FetchMode::PerBlock}});
     if (byte(1) % 4 == 1) // a quarter of the inputs: large files cost a thousand small ones
-        CheckReading({Repeated(files[0], LargeFile + byte(1) * 97)}, {Fetching{TextBlockSize}});
+        CheckReading({Repeated(files[0], LargeFile + byte(1) * 97)},
+                     {{TextBlockSize, FetchMode::Buffered}, {TextBlockSize, FetchMode::PerBlock}});
     return 0;
 }

@@ -21,7 +21,6 @@
 // - the window is unlocked afterwards whatever happened.
 #include "fuzz/fuzz_support.h"
 #include "fuzz/line_model.h"
-#include "search/file_scan.h"
 #include "search/number_format.h"
 #include "search/run_flags.h"
 #include "search/search_run.h"
