@@ -204,6 +204,8 @@ struct ManyFillsCase {
     bool caseSensitive;
 };
 
+void PrintTo(const ManyFillsCase& c, std::ostream* os) { *os << c.name; }
+
 class ScanOverManyFills : public ::testing::TestWithParam<ManyFillsCase> {};
 
 // A file of many read buffer fills, lines and occurrences across their edges:
