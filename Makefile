@@ -3,19 +3,25 @@
 
 BUILD      := build
 ASAN_BUILD := build-asan
+FUZZ_BUILD := build-fuzz
 JOBS       ?= $(shell nproc)
 ARGS       ?=
 PREFIX     ?= /usr/local
 DESTDIR    ?=
+# Seconds each fuzz target runs in `make fuzz`; `make test` runs each for 10.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := settings list_file drop_names command_line line_readers search_run
 
 PACKAGES := g++ make cmake ninja-build qt6-base-dev qt6-qpa-plugins libgl-dev \
             libgtest-dev libbenchmark-dev xvfb xauth xdotool imagemagick \
             at-spi2-core python3-pyatspi dbus fonts-dejavu-core \
-            librsvg2-bin desktop-file-utils appstream dpkg-dev file groff-base x11-utils
+            librsvg2-bin desktop-file-utils appstream dpkg-dev file groff-base x11-utils \
+            clang libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build build-asan test test-asan run bench screenshot install package install-prefix clean
+.PHONY: all deps build build-asan build-fuzz test test-asan fuzz fuzz-run soak run bench screenshot install package \
+        install-prefix clean
 
 all: build
 
@@ -42,6 +48,16 @@ $(ASAN_BUILD)/build.ninja:
 build-asan: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
+# The fuzz targets (fuzz/): the plain C++ libraries built again with clang,
+# instrumented for libFuzzer, with AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+$(FUZZ_BUILD)/build.ninja:
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DQUILLO_FUZZ=ON
+
+build-fuzz: deps $(FUZZ_BUILD)/build.ninja
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
 # The build pointed at $(PREFIX), where install and package put the program.
 install-prefix: deps $(BUILD)/build.ninja
 	cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
@@ -60,10 +76,12 @@ package: install-prefix
 # Every test, then the whole suite again under AddressSanitizer and
 # UndefinedBehaviorSanitizer: any sanitizer report fails the run. The install
 # and package checks look at files, not at the program's memory: that pass
-# leaves them out, with the real-window tests.
-test: build build-asan
+# leaves them out, with the real-window tests. Last, every fuzz target for
+# 10 seconds.
+test: build build-asan build-fuzz
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 	$(MAKE) --no-print-directory test-asan
+	$(MAKE) --no-print-directory fuzz-run FUZZ_SECONDS=10
 
 test-asan:
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen QUILLO_SANITIZED=1 \
@@ -71,6 +89,18 @@ test-asan:
 	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  ctest --output-on-failure -j $(JOBS) -E real_window -LE install
+
+# Every fuzz target for FUZZ_SECONDS seconds, one after the other.
+fuzz: build-fuzz
+	$(MAKE) --no-print-directory fuzz-run
+
+fuzz-run:
+	@for t in $(FUZZ_TARGETS); do fuzz/run.sh $(FUZZ_BUILD) $$t $(FUZZ_SECONDS) || exit 1; done
+
+# A thousand runs in the main window, offscreen: memory, open files and the
+# last run's output, written to $(BUILD)/soak.json.
+soak: build
+	QT_QPA_PLATFORM=offscreen ./$(BUILD)/quillo-soak --out $(BUILD)/soak.json --work $(BUILD)/soak-files
 
 run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
@@ -95,4 +125,4 @@ bench: build
 	  --out $(BUILD)/bench.json --corpus $(BUILD)/bench-corpus --platform xcb
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

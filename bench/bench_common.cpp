@@ -3,6 +3,7 @@
 #include "search/search_run.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -17,7 +18,7 @@ double SecondsSince(Clock::time_point start)
 
 [[noreturn]] void Fail(const std::string& what)
 {
-    std::fprintf(stderr, "quillo-bench: FAILED: %s\n", what.c_str());
+    std::fprintf(stderr, "%s: FAILED: %s\n", program_invocation_short_name, what.c_str());
     std::exit(1);
 }
 

@@ -18,10 +18,10 @@
 #include "bench_common.h"
 #include "corpus.h"
 #include "flat_json.h"
+#include "window_driving.h"
 
 #include "search/number_format.h"
 #include "ui/Unit1.h"
-#include "ui/dialogs.h"
 #include "ui/event_dispatcher.h"
 #include "ui/page_control.h"
 
@@ -47,37 +47,6 @@
 namespace {
 
 using namespace bench;
-
-// Dialogs that answer at once; a benchmark run shows none.
-class QuietDialogs : public quillo::Dialogs {
-public:
-    quillo::MsgButton MessageDialog(QWidget*, quillo::MsgKind, const QString& text, quillo::MsgButtons) override
-    {
-        Fail("the window showed a message: " + text.toStdString());
-    }
-    quillo::MsgButton MessageBox(QWidget*, const QString&, const QString& text, quillo::MsgIcon, quillo::MsgButtons,
-                                 quillo::MsgButton) override
-    {
-        Fail("the window showed a message: " + text.toStdString());
-    }
-    void ShowFailure(QWidget*, const QString&, const QString& text) override
-    {
-        Fail("the window showed a failure: " + text.toStdString());
-    }
-    std::optional<QStringList> OpenFiles(QWidget*, const quillo::OpenFilesRequest&) override { return {}; }
-    std::optional<QString> SaveFileName(QWidget*, const quillo::SaveFileRequest&) override { return {}; }
-    void Beep() override {}
-    void OpenUrl(const QUrl&) override {}
-};
-
-template <typename T>
-T* Control(QWidget& window, const char* name)
-{
-    T* control = window.findChild<T*>(name);
-    if (!control)
-        Fail(std::string("the window has no control ") + name);
-    return control;
-}
 
 // Posts mouse clicks to a label from another thread at random moments while a
 // run is under way and records how long each waited to be handled.

@@ -72,7 +72,10 @@ public:
         const void* lf = std::memchr(base + begin_, '\n', content_.size() - begin_);
         line.end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - base) : content_.size();
         line.next = lf ? line.end + 1 : content_.size();
-        if (lf && line.end > begin_ && content_[line.end - 1] == '\r')
+        // A CR before the LF ends the line with it; so does a CR that ends
+        // the text (a CR LF whose LF is missing), so that the value before
+        // it reads the same once a line is added after it.
+        if (line.end > begin_ && content_[line.end - 1] == '\r')
             --line.end;
         Classify(line);
         inSection_ = inSection_ || line.kind == Line::Section;
@@ -238,13 +241,12 @@ std::string ApplyEdits(std::string_view content, std::span<const ProfileEdit> ed
     std::vector<SectionPlan> sections = Plan(edits);
     Locate(content, sections);
     // A last line without a line end gets one before anything is added after
-    // it, and from then on a CR at its end belongs to that line end, no longer
-    // to its text: the edits before that moment and those after it are two
-    // different texts' edits.
+    // it (an LF alone after a CR, which makes it a CR LF): the edits before
+    // that moment and those after it are two different texts' edits.
     if (!content.empty() && content.back() != '\n') {
         if (const auto first = FirstAddedAtEnd(edits, sections, content.size())) {
             std::string ended = ApplyEdits(content, edits.first(*first), eol);
-            ended.append(eol);
+            ended.append(ended.back() == '\r' ? "\n" : eol);
             return ApplyEdits(ended, edits.subspan(*first), eol);
         }
     }

@@ -15,7 +15,8 @@
 //   they are and never read.
 // - A name may occur more than once: the first key of that name in any section
 //   of that name counts, for reading and for writing.
-// - Lines end with LF or CR LF; the last line may have no line end.
+// - Lines end with LF or CR LF; the last line may have no line end, or a CR
+//   alone (read as a CR LF without its LF).
 //
 // Writing changes only the bytes of the one key: an existing key line keeps
 // everything up to the value (key spelling, blanks, "=") and its line end; a
@@ -23,7 +24,7 @@
 // name (right after the section line when it has none); a missing section is
 // appended at the end. New lines end like the file's first line (CR LF or LF;
 // LF for a file without any line end); a last line without a line end gets one
-// before anything is added after it.
+// before anything is added after it (an LF after a last CR).
 //
 // Every function here reads the text once from start to end and keeps no
 // record of its lines, so a large file of blank lines costs little.

@@ -43,7 +43,8 @@ INSTANTIATE_TEST_SUITE_P(Lookups, FindProfileValueTest, testing::Values(
     FindCase{"[A]\n[Options]\nj=1\n[options]\nk=2\n", "Options", "k", "2"},
     FindCase{"[Options]\nk=1\nK=2\n", "Options", "k", "1"},
     FindCase{"[Options]\nk=\xe4\xf6\r\n", "Options", "k", "\xe4\xf6"},
-    FindCase{"[Options]\nk=a\rb\n", "Options", "k", "a\rb"}));         // a lone CR is no line end
+    FindCase{"[Options]\nk=a\rb\n", "Options", "k", "a\rb"},          // a lone CR is no line end
+    FindCase{"[Options]\nk=1\r", "Options", "k", "1"}));                // ... except at the very end
 
 struct SetCase {
     const char* before;
@@ -83,6 +84,9 @@ INSTANTIATE_TEST_SUITE_P(Edits, SetProfileValueTest, testing::Values(
             "[Options]\na=1\nc=3\n; about Next\n\n[Next]\nb=2\n"},
     SetCase{"[Options]\n;k=old\n[Next]\n", "Options", "k", "v", "[Options]\nk=v\n;k=old\n[Next]\n"},
     SetCase{"[Options]\r\na=1", "Options", "k", "v", "[Options]\r\na=1\r\nk=v\r\n"},
+    // a CR that ends the text is a CR LF without its LF: the LF completes it
+    SetCase{"[Options]\r\na=1\r", "Options", "k", "v", "[Options]\r\na=1\r\nk=v\r\n"},
+    SetCase{"[Options]\nk=1\r", "Options", "k", "2", "[Options]\nk=2\r"},
     SetCase{"[Options]\na=1\n[X]\n[options]\nb=2\n", "Options", "k", "v",
             "[Options]\na=1\nk=v\n[X]\n[options]\nb=2\n"},
     SetCase{"[Options]\na=1\n[X]\n[options]\nk=old\n", "Options", "k", "v",

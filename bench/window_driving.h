@@ -1,0 +1,38 @@
+// What the programs that drive the real main window share: dialogs that
+// must never be shown, and the window's controls found by object name.
+#pragma once
+
+#include "bench_common.h"
+#include "ui/dialogs.h"
+
+#include <QWidget>
+
+#include <string>
+
+namespace bench {
+
+// Dialogs that answer at once; a benchmark or soak run shows none, so any
+// message ends the program with a failure.
+class QuietDialogs : public quillo::Dialogs {
+public:
+    quillo::MsgButton MessageDialog(QWidget*, quillo::MsgKind, const QString& text, quillo::MsgButtons) override;
+    quillo::MsgButton MessageBox(QWidget*, const QString&, const QString& text, quillo::MsgIcon, quillo::MsgButtons,
+                                 quillo::MsgButton) override;
+    void ShowFailure(QWidget*, const QString&, const QString& text) override;
+    std::optional<QStringList> OpenFiles(QWidget*, const quillo::OpenFilesRequest&) override { return {}; }
+    std::optional<QString> SaveFileName(QWidget*, const quillo::SaveFileRequest&) override { return {}; }
+    void Beep() override {}
+    void OpenUrl(const QUrl&) override {}
+};
+
+// The window's control of that object name and type; fails without one.
+template <typename T>
+T* Control(QWidget& window, const char* name)
+{
+    T* control = window.findChild<T*>(name);
+    if (!control)
+        Fail(std::string("the window has no control ") + name);
+    return control;
+}
+
+} // namespace bench

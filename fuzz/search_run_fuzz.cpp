@@ -1,0 +1,247 @@
+// A whole search run over fuzzed files, through the recording host of the
+// engine tests, against the run worked out from the reading rules
+// (line_model.h) and plain string searches.
+//
+// Input: control bytes, then after each PartSeparator search string 1,
+// search string 2 and the bytes of up to four files. Control byte 0 holds
+// the options, one bit each: case sensitive, line counting, progress, word
+// counting, reverse logic, numbering, one occurrence, Unix mode. Byte 1 picks
+// the operator (none, "And", "Or", "Xor", "& Not"); byte 2, when not 0, the
+// event processing at which Cancel is clicked; byte 3 adds to the file list a
+// missing file (bit 0), an empty entry (bit 1), the first file again
+// (bit 2), and turns on the prompt for a save (bit 3), which is cancelled.
+//
+// Properties:
+// - the output holds the run header, a header for each file searched and
+//   exactly the lines the predicate picks, numbered when asked;
+// - every panel text, in order, is what the counters, the block figures and
+//   the options give: the counters equal the lines searched and found;
+// - events run after every tenth line of a file and once at the end; a
+//   click on Cancel ends the run after the file it came in;
+// - the window is unlocked afterwards whatever happened.
+#include "fuzz/fuzz_support.h"
+#include "fuzz/line_model.h"
+#include "search/number_format.h"
+#include "search/run_flags.h"
+#include "search/search_run.h"
+#include "search/test_support.h"
+
+#include <algorithm>
+
+namespace {
+
+using namespace quillo;
+using namespace quillo::fuzz;
+
+std::string Folded(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+bool Contains(std::string_view line, std::string_view pattern)
+{
+    return !pattern.empty() && line.find(pattern) != std::string_view::npos;
+}
+
+// Occurrences of pattern in line, overlapping ones too; at least one.
+std::int64_t Occurrences(std::string_view line, std::string_view pattern)
+{
+    std::int64_t count = 0;
+    for (std::size_t at = line.find(pattern); at != std::string_view::npos; at = line.find(pattern, at + 1))
+        ++count;
+    return std::max<std::int64_t>(count, 1);
+}
+
+// A line as the output list holds it: up to its first zero byte.
+std::string Stored(const std::string& line) { return line.substr(0, line.find('\0')); }
+
+std::string Number(std::int64_t value) { return FormatNumber(static_cast<long double>(value)); }
+
+std::string Kb(std::int64_t blocks)
+{
+    return "File Position: " + FormatNumber(static_cast<long double>(blocks) * 10.0L / 81.0L) + " Kb";
+}
+
+struct Entry {
+    std::string name;
+    std::string bytes; // what the file holds
+    bool readable;     // an existing file (not a missing one, not the empty name)
+};
+
+// What the host must have seen.
+struct Expected {
+    std::vector<std::string> output;
+    std::vector<std::string> panelWrites;
+    int refreshes = 0;
+};
+
+class ExpectedRun {
+public:
+    ExpectedRun(const SearchSettings& settings, int cancelAt) : settings_(settings), cancelAt_(cancelAt)
+    {
+        const bool folded = !settings.Options.CaseSensitive;
+        p1_ = folded ? Folded(settings.String1) : settings.String1;
+        p2_ = folded ? Folded(settings.String2) : settings.String2;
+        static const char* const words[] = {" and ", " or ", " xor ", " and not "};
+        if (!settings.String2.empty())
+            description_ = words[settings.Operator] + settings.String2;
+    }
+
+    Expected Run(const std::vector<Entry>& entries)
+    {
+        const SearchOptions& o = settings_.Options;
+        Panel(0, "Lines Searched = None");
+        Panel(1, "Lines Found = None");
+        Panel(2, "File Position 0 (KB)");
+        Panel(3, "Words Found = None");
+        out_.output.emplace_back(NewSearchLine);
+        for (const Entry& entry : entries) {
+            if (cancelled_)
+                break;
+            out_.output.push_back(Stored("***** File: \"" + entry.name + "\"- Search Pattern=" + settings_.String1 +
+                                         description_ + " *****"));
+            Scan(entry);
+            if (o.LineCount)
+                Panel(0, "Lines Searched: " + Number(searched_));
+            if (o.Progress) {
+                Panel(2, Kb(entry.readable ? static_cast<std::int64_t>(entry.bytes.size() / 128) : -1));
+                Panel(1, "Lines Found: " + Number(found_));
+            }
+        }
+        Events(); // once more after the last file
+        return out_;
+    }
+
+private:
+    void Panel(int panel, const std::string& text) { out_.panelWrites.push_back(std::to_string(panel) + "=" + text); }
+    void Events()
+    {
+        if (++out_.refreshes == cancelAt_)
+            cancelled_ = true;
+    }
+
+    bool Picks(std::string_view line) const
+    {
+        const bool one = Contains(line, p1_), two = Contains(line, p2_);
+        if (settings_.String2.empty())
+            return one;
+        switch (settings_.Operator) {
+        case 0: return one && two;
+        case 1: return one || two;
+        case 2: return one != two;
+        default: return one && !two;
+        }
+    }
+
+    void Scan(const Entry& entry)
+    {
+        const SearchOptions& o = settings_.Options;
+        const bool countWords = o.WordCount && settings_.String2.empty() && !o.Reverse;
+        const std::vector<ModelLine> lines = entry.readable ? ModelLines(entry.bytes, o.UnixFile)
+                                                            : std::vector<ModelLine>{};
+        for (std::size_t i = 0; i < lines.size() && !cancelled_; ++i) {
+            const std::string compare = o.CaseSensitive ? lines[i].text : Folded(lines[i].text);
+            ++searched_;
+            if ((i + 1) % 10 == 0) {
+                if (o.LineCount)
+                    Panel(0, "Lines Searched: " + Number(searched_));
+                if (o.Progress) {
+                    Panel(2, Kb(ModelPosition(lines[i].examined, entry.bytes.size(), 128)));
+                    Panel(1, "Lines Found: " + Number(found_));
+                }
+                if (o.WordCount)
+                    Panel(3, "Words Found: " + Number(words_));
+                Events();
+            }
+            if (Picks(compare) == o.Reverse)
+                continue;
+            ++found_;
+            const std::string shown = o.Numbering ? std::to_string(i + 1) + " : " + lines[i].text : lines[i].text;
+            out_.output.push_back(Stored(shown));
+            if (o.OneInstance)
+                break;
+            if (countWords)
+                words_ += Occurrences(compare, p1_);
+        }
+    }
+
+    SearchSettings settings_;
+    int cancelAt_;
+    std::string p1_, p2_, description_;
+    Expected out_;
+    std::int64_t searched_ = 0, found_ = 0, words_ = 0;
+    bool cancelled_ = false;
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const auto parts = SplitParts(data, size);
+    if (parts.size() < 3)
+        return 0;
+    const auto byte = [&](std::size_t i) { return i < parts[0].size() ? static_cast<unsigned char>(parts[0][i]) : 0; };
+
+    test::RecordingHost host;
+    SearchSettings& settings = host.Settings;
+    settings.String1 = parts[1];
+    settings.String2 = parts[2];
+    settings.Operator = byte(1) % 5 - 1;
+    SearchOptions& o = settings.Options;
+    const unsigned bits = byte(0);
+    o.CaseSensitive = bits & 1, o.LineCount = bits & 2, o.Progress = bits & 4, o.WordCount = bits & 8;
+    o.Reverse = bits & 16, o.Numbering = bits & 32, o.OneInstance = bits & 64, o.UnixFile = bits & 128;
+    o.PromptSave = byte(3) & 8;
+    const int cancelAt = byte(2);
+    host.OnEvents = [cancelAt](int call) {
+        if (call == cancelAt)
+            CancelRequested = true; // what a click on Cancel does
+    };
+
+    std::vector<Entry> entries;
+    for (std::size_t i = 3; i < parts.size() && i < 7; ++i) {
+        const std::string name = "file" + std::to_string(i - 3);
+        entries.push_back({WriteFile(name, parts[i]), std::string(parts[i]), true});
+    }
+    if (byte(3) & 1)
+        entries.push_back({FuzzFolder() + "/missing", "", false});
+    if (byte(3) & 2)
+        entries.push_back({"", "", false});
+    if ((byte(3) & 4) && !entries.empty())
+        entries.push_back(entries.front());
+    for (const Entry& entry : entries)
+        host.Files.push_back(entry.name);
+
+    CancelRequested = false;
+    SearchRun(host);
+
+    Require(!host.BusyCursor, "the cursor is restored");
+    if (entries.empty()) {
+        RequireEqual(host.Messages, {std::string(MsgEnterFilename)}, "an empty list asks for a file name");
+        Require(host.Output.Empty(), "an empty list runs nothing");
+        return 0;
+    }
+    if (!settings.String2.empty() && settings.Operator < 0) {
+        RequireEqual(host.Messages, {std::string(MsgSelectOperator)}, "string 2 without an operator asks for one");
+        Require(host.Output.Empty(), "a run without an operator runs nothing");
+        return 0;
+    }
+    Require(host.Messages.empty(), "a run shows no message");
+
+    const Expected expected = ExpectedRun(settings, cancelAt).Run(entries);
+    RequireEqual(host.Lines(), expected.output, "the output is the headers and the lines the predicate picks");
+    RequireEqual(host.PanelWrites, expected.panelWrites, "the panels show the counters and figures in order");
+    RequireEqual<long long>(host.Refreshes, expected.refreshes, "events run every ten lines and at the end");
+    Require(host.SearchButton && host.SearchMenu && host.Drop && !host.Cancel && host.Save && host.MainPage,
+            "the window is unlocked after the run");
+    Require(host.Title == IdleTitle && host.Caption == IdleTitle, "the title and caption are the idle ones");
+    Require(!SearchRunning, "the run is over");
+    const bool asked = std::find(host.Events.begin(), host.Events.end(), "AskSave") != host.Events.end();
+    RequireEqual<long long>(asked, o.PromptSave, "the save prompt follows its option");
+    Require(host.SavedTo.empty(), "a cancelled save prompt saves nothing");
+    return 0;
+}
