@@ -4,7 +4,9 @@
 #include "settings/ini_file.h"
 #include "settings/options.h"
 #include "settings/paths.h"
+#include "settings/window_place.h"
 #include "ui/window_layout.h"
+#include "ui/window_place.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -36,6 +38,7 @@ void StartupAndClose::ReadSettings()
         OptionBox(window_, OptionFlagKeys[i].control)->setChecked(stored.flags[i]);
     QComboBox* op = controls_.FOperator;
     op->setCurrentIndex(OperatorSelection(stored.defaultOperator, op->currentIndex()));
+    RestoreWindowPlace(window_, ReadWindowPlace(*store_));
 }
 
 void StartupAndClose::WriteSettings()
@@ -46,7 +49,12 @@ void StartupAndClose::WriteSettings()
     for (std::size_t i = 0; i < OptionFlagKeys.size(); ++i)
         options.flags[i] = OptionBox(window_, OptionFlagKeys[i].control)->isChecked();
     options.defaultOperator = controls_.FOperator->currentIndex();
-    WriteOptions(*store_, options);
+    // One write: the options and the window's place are stored together or,
+    // when the file cannot be written, neither.
+    ProfileChanges changes;
+    AddOptions(changes, options);
+    AddWindowPlace(changes, CurrentWindowPlace(window_));
+    store_->Write(changes);
     store_.reset();
 }
 

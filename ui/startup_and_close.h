@@ -1,7 +1,7 @@
 // Start-up and close of the main window with the settings file: the settings
-// object lives from start-up, which reads the options into the "Main" page,
-// to the close, which writes them back; and whether a close request is
-// carried out at all.
+// object lives from start-up, which reads the options into the "Main" page
+// and gives the window its kept place, to the close, which writes both back;
+// and whether a close request is carried out at all.
 #pragma once
 
 #include <functional>
@@ -47,10 +47,12 @@ public:
 
     // Binds the settings object to the settings file and sets the stored
     // option boxes and the operator from it. A box whose tick changes reacts
-    // as to a click.
+    // as to a click. Then, before the window is first shown, gives it its kept
+    // size, position and maximized state (ui/window_place.h).
     void ReadSettings();
-    // Writes the options and releases the settings object; nothing once it
-    // has been released. Raises the write's failure and keeps the object.
+    // Writes the options and the window's place in one write of the file and
+    // releases the settings object; nothing once it has been released. Raises
+    // the write's failure, with the file unchanged, and keeps the object.
     void WriteSettings();
 
     // Every close request of the window comes here; returns whether the

@@ -4,12 +4,14 @@
 # ("Prompt for save after search" on) is started with
 #     data.txt s1 OR s2 /GO
 # the save dialog that follows the run is answered with the keyboard, the saved
-# output is checked byte for byte, and File > Exit must leave all eleven
-# options in the section "Options" of the .ini (the operator "Or" from the
-# command line included), with exit code 0.
+# output is checked byte for byte; the window is moved and resized, and File >
+# Exit must leave all eleven options in the section "Options" of the .ini (the
+# operator "Or" from the command line included) and the window's new place in
+# the section "Window", with exit code 0.
 # Then a start with a file name that does not exist: "Wrong filename!" comes
-# before the window, and once it is answered the window takes the keyboard
-# (File > Exit by keys alone ends the program).
+# before the window, and once it is answered the window opens where the last
+# one closed and takes the keyboard (File > Exit by keys alone ends the
+# program).
 # Last, a long run started by Enter in the search string field and File > Exit
 # during it: the run stops, the save dialog that follows waits for its answer
 # and saves, and only then does the program end, with exit code 0. Shrunk to
@@ -40,11 +42,15 @@ cmp "$work/out.txt" "$work/expected.txt" || fail "saved output: $(od -c "$work/o
 
 wid=$(wait_window '^Quillo$')
 [ -n "$wid" ] || fail "no window titled Quillo after the run"
+# Without a window manager the numbers are the window's own place on the
+# screen: no frame around it.
+xdotool windowmove --sync "$wid" 100 60 windowsize --sync "$wid" 860 560
+sleep 0.3
 xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
 sleep 0.3
 exit_through_file_menu "$quillo"
 
-printf '[Options]\nSafe After=1\nCount Lines=1\nCount Words=0\nProgress Indicator=1\nTotal Clear=0\nLoad file list=0\nCase Sensitive=0\nReverse Logic=0\nUnix File=1\nOne Instance=0\nDefault Operator=1\n' \
+printf '[Options]\nSafe After=1\nCount Lines=1\nCount Words=0\nProgress Indicator=1\nTotal Clear=0\nLoad file list=0\nCase Sensitive=0\nReverse Logic=0\nUnix File=1\nOne Instance=0\nDefault Operator=1\n[Window]\nLeft=100\nTop=60\nWidth=860\nHeight=560\nMaximized=0\n' \
     >"$work/expected.ini"
 cmp "$work/quillo.ini" "$work/expected.ini" || fail "settings file: $(cat "$work/quillo.ini")"
 
@@ -57,8 +63,10 @@ box=$(wait_window '^Error:$')
 xdotool windowactivate --sync "$box" 2>/dev/null || xdotool windowfocus --sync "$box"
 sleep 0.3
 xdotool key Return
-[ -n "$(wait_window '^Quillo$')" ] || fail "no window after the box"
+wid=$(wait_window '^Quillo$')
+[ -n "$wid" ] || fail "no window after the box"
 sleep 0.5
+[ "$(geometry "$wid")" = "100 60 860 560 " ] || fail "the window opened at $(geometry "$wid"), not where it closed"
 exit_through_file_menu "$quillo" "after the \"Wrong filename!\" box"
 # A list of a thousand copies of a file with one found line each: a run of
 # several seconds (a copy takes about 10 ms).
@@ -96,4 +104,4 @@ rc=$?
 found=$(grep -c '^the hit line' "$work/closed.txt")
 [ "$found" -lt 1000 ] || fail "the run was not stopped by the close: $found found lines"
 grep -q '^Safe After=1$' "$work/quillo.ini" || fail "no settings written at the close during the run"
-echo "PASS: /GO run from the command line saved through the save dialog; File > Exit wrote all eleven options; window takes the keys after \"Wrong filename!\"; File > Exit during a run: the save dialog waited, saved, exit code 0; the shrunk window took its minimum size back"
+echo "PASS: /GO run from the command line saved through the save dialog; File > Exit wrote all eleven options and the moved window's place, where the next start opened it; window takes the keys after \"Wrong filename!\"; File > Exit during a run: the save dialog waited, saved, exit code 0; the shrunk window took its minimum size back"

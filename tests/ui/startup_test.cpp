@@ -2,10 +2,13 @@
 // file, the list file at start, the command line in the window, and closes.
 #include "filelist/list_file.h"
 #include "settings/ini_file.h"
+#include "settings/window_place.h"
 #include "ui/main_loop.h"
+#include "ui/window_place.h"
 #include "ui_test_support.h"
 
 #include <QListWidget>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 
@@ -46,6 +49,23 @@ protected:
         return static_cast<int>(std::count(lines.begin(), lines.end(), "*****  New Search  *****"));
     }
     int Operator() { return Find<QComboBox>("FOperator")->currentIndex(); }
+    // Where a window opens when nothing usable is kept: the layout's first
+    // place, centred, as the window has it once shown (the layout places the
+    // frame, and the shown window knows how wide that is).
+    QRect DefaultPlace()
+    {
+        TForm1 fresh(dialogs);
+        fresh.show();
+        return fresh.geometry();
+    }
+    // The keys a close adds to the section "Window" of a new file.
+    static QByteArray PlaceKeys(const QRect& r, bool maximized, const char* end = "\n")
+    {
+        return "Left=" + QByteArray::number(r.x()) + end + "Top=" + QByteArray::number(r.y()) + end +
+               "Width=" + QByteArray::number(r.width()) + end + "Height=" + QByteArray::number(r.height()) + end +
+               "Maximized=" + (maximized ? "1" : "0") + end;
+    }
+    QByteArray DefaultSettingsAndPlace() { return DefaultSettings + "[Window]\n" + PlaceKeys(DefaultPlace(), false); }
 };
 
 // ---- options ------------------------------------------------------------------
@@ -67,7 +87,7 @@ TEST_F(StartupTest, FileExitAndTheWindowManagerWriteEveryOptionButLineNumbering)
         EXPECT_FALSE(form->isVisible());
         EXPECT_TRUE(CancelRequested);
         EXPECT_EQ(form->Settings(), nullptr);
-        EXPECT_EQ(Settings(), DefaultSettings);
+        EXPECT_EQ(Settings(), DefaultSettingsAndPlace());
     }
     ASSERT_TRUE(Start());
     EXPECT_FALSE(Box("OptionNumbering")->isChecked());
@@ -153,11 +173,15 @@ TEST_F(StartupTest, ForeignLinesKeysAndSectionsSurviveAClose)
     ASSERT_TRUE(Start());
     EXPECT_FALSE(Box("OptionLineCount")->isChecked());
     Box("OptionLineCount")->setChecked(true);
+    form->show();
     form->close();
-    EXPECT_EQ(Settings(), "; written by hand\r\n[Window]\r\nLeft=10\r\n[options]\r\n count lines = 1\r\nExtra=yes\r\n"
-                          "Count Words=0\r\nProgress Indicator=1\r\nTotal Clear=0\r\nLoad file list=0\r\n"
-                          "Case Sensitive=0\r\nReverse Logic=0\r\nSafe After=0\r\nUnix File=1\r\nOne Instance=0\r\n"
-                          "Default Operator=0\r\n");
+    // Left alone is no place: the window opened at its first place, and
+    // that is what is kept, in the section as it was.
+    EXPECT_EQ(Settings(), "; written by hand\r\n[Window]\r\n" + PlaceKeys(DefaultPlace(), false, "\r\n") +
+                              "[options]\r\n count lines = 1\r\nExtra=yes\r\n"
+                              "Count Words=0\r\nProgress Indicator=1\r\nTotal Clear=0\r\nLoad file list=0\r\n"
+                              "Case Sensitive=0\r\nReverse Logic=0\r\nSafe After=0\r\nUnix File=1\r\n"
+                              "One Instance=0\r\nDefault Operator=0\r\n");
 }
 
 TEST_F(StartupTest, ReadOnlySettingsRefuseEveryCloseUntilWritable)
@@ -182,8 +206,172 @@ TEST_F(StartupTest, ReadOnlySettingsRefuseEveryCloseUntilWritable)
     ASSERT_EQ(::chmod(dir.filePath("quillo.ini").toLocal8Bit().constData(), 0644), 0);
     form->close();
     EXPECT_FALSE(form->isVisible());
-    EXPECT_EQ(Settings(), DefaultSettings);
+    EXPECT_EQ(Settings(), DefaultSettingsAndPlace());
 }
+
+// ---- the window's size, position and maximized state --------------------------
+
+// Where the window opens for what the section "Window" holds, on the screen
+// there is and with the window's least size.
+struct Room {
+    QRect free;  // the screen's free area
+    QSize least; // the window's least size
+    QSize fits;  // a size a little above it
+};
+
+QByteArray Keys(int left, int top, QSize size)
+{
+    return "Left=" + QByteArray::number(left) + "\nTop=" + QByteArray::number(top) + "\nWidth=" +
+           QByteArray::number(size.width()) + "\nHeight=" + QByteArray::number(size.height()) + "\n";
+}
+
+using At = std::optional<QRect>;
+
+struct KeptPlace {
+    const char* name;
+    QByteArray (*keys)(const Room&); // the lines of "[Window]"
+    At (*at)(const Room&);           // null: the first place, centred
+    bool maximized = false;
+};
+
+void PrintTo(const KeptPlace& p, std::ostream* os)
+{
+    *os << p.name;
+}
+
+class KeptPlaceTest : public StartupTest, public ::testing::WithParamInterface<KeptPlace> {};
+
+TEST_P(KeptPlaceTest, OpensThereAndWhatItHadAtCloseOpensAgain)
+{
+    const KeptPlace& p = GetParam();
+    ASSERT_TRUE(Start());
+    const QSize least = form->minimumSizeHint();
+    const Room room{QGuiApplication::primaryScreen()->availableGeometry(), least, least + QSize(16, 16)};
+    ASSERT_TRUE(room.free.contains(QRect(QPoint(30, 40), room.fits)));
+    const QRect expected = p.at ? p.at(room).value() : TForm1(dialogs).geometry();
+
+    const QByteArray head = "; kept by hand\n[Recent]\nFile=a.txt\n[Window]\n";
+    Write("quillo.ini", head + p.keys(room) + "Extra=keep\n");
+    ASSERT_TRUE(Start());
+    // Placed before it is shown; the platform may still keep its frame on
+    // the screen once it is.
+    EXPECT_EQ(form->normalGeometry(), expected);
+    form->show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->isMaximized(), p.maximized);
+    const QRect had = form->normalGeometry();
+    form->close();
+
+    const QByteArray written = Settings();
+    const TIniFile ini(Path("quillo.ini"));
+    const WindowPlace kept = ReadWindowPlace(ini);
+    EXPECT_EQ(QRect(kept.left, kept.top, kept.width, kept.height), had);
+    EXPECT_EQ(kept.maximized, p.maximized);
+    // Other lines stay; the options go to a section of their own, all eleven
+    // and nothing else.
+    EXPECT_TRUE(written.startsWith(head)) << written.toStdString();
+    EXPECT_EQ(ini.ReadText("Window", "Extra", ""), "keep");
+    EXPECT_EQ(written.count("[Window]"), 1);
+    EXPECT_TRUE(written.endsWith(DefaultSettings)) << written.toStdString();
+
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(form->normalGeometry(), had);
+    form->show();
+    EXPECT_EQ(form->isMaximized(), p.maximized);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Window, KeptPlaceTest,
+    ::testing::Values(
+        KeptPlace{"NothingKept", [](const Room&) { return QByteArray(); }, nullptr},
+        KeptPlace{"NormalPlace", [](const Room& r) { return Keys(30, 40, r.fits) + "Maximized=0\n"; },
+                  [](const Room& r) -> At { return QRect(QPoint(30, 40), r.fits); }},
+        KeptPlace{"ReadAsTheOptionsAre",
+                  [](const Room& r) {
+                      return "Left=0x1E\nTop= +40\nWidth=$" + QByteArray::number(r.fits.width(), 16) +
+                             "\nHeight=" + QByteArray::number(r.fits.height()) + "\n";
+                  },
+                  [](const Room& r) -> At { return QRect(QPoint(30, 40), r.fits); }},
+        KeptPlace{"TheLeastSize", [](const Room& r) { return Keys(30, 40, r.least); },
+                  [](const Room& r) -> At { return QRect(QPoint(30, 40), r.least); }},
+        KeptPlace{"Maximized", [](const Room& r) { return Keys(30, 40, r.fits) + "Maximized=1\n"; },
+                  [](const Room& r) -> At { return QRect(QPoint(30, 40), r.fits); }, true},
+        KeptPlace{"MaximizedWithoutAPlace", [](const Room&) { return QByteArray("Maximized=2\n"); }, nullptr, true},
+        KeptPlace{"OffEveryScreen",
+                  [](const Room& r) { return Keys(r.free.right() + 100, r.free.bottom() + 100, r.fits); }, nullptr},
+        KeptPlace{"PartlyOffButGraspable",
+                  [](const Room& r) { return Keys(r.free.left() + 60 - r.fits.width(), r.free.bottom() - 59, r.fits); },
+                  [](const Room& r) -> At {
+                      return QRect(QPoint(r.free.left() + 60 - r.fits.width(), r.free.bottom() - 59), r.fits);
+                  }},
+        KeptPlace{"TooLittleLeftToGrasp",
+                  [](const Room& r) { return Keys(r.free.left() + 40 - r.fits.width(), 40, r.fits); }, nullptr},
+        KeptPlace{"TopEdgeAboveTheScreen", [](const Room& r) { return Keys(30, r.free.top() - 10, r.fits); }, nullptr},
+        KeptPlace{"OnePixelTooNarrow", [](const Room& r) { return Keys(30, 40, r.least - QSize(1, 0)); }, nullptr},
+        KeptPlace{"ZeroAndNegativeSizes",
+                  [](const Room&) { return QByteArray("Left=30\nTop=40\nWidth=0\nHeight=-460\n"); }, nullptr},
+        KeptPlace{"GarbageText",
+                  [](const Room&) {
+                      return QByteArray("Left=thirty\nTop=40px\nWidth=620\nHeight=\nMaximized=yes\n");
+                  },
+                  nullptr},
+        KeptPlace{"OneKeyMissing",
+                  [](const Room& r) {
+                      return Keys(30, 40, r.fits).replace("Height=" + QByteArray::number(r.fits.height()), "");
+                  },
+                  nullptr},
+        KeptPlace{"WiderThanTheScreen",
+                  [](const Room& r) { return Keys(30, 40, QSize(r.free.width() + 500, r.fits.height())); },
+                  [](const Room& r) -> At {
+                      return QRect(r.free.left(), 40, r.free.width(), r.fits.height());
+                  }},
+        KeptPlace{"HugeIsCutToTheScreen", [](const Room&) { return Keys(30, 40, QSize(30000, 20000)); },
+                  [](const Room& r) -> At { return r.free; }},
+        KeptPlace{"AbsurdlyLarge",
+                  [](const Room&) { return QByteArray("Left=30\nTop=40\nWidth=2147483647\nHeight=99999\n"); },
+                  nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The rule on several screens: two side by side, the first with a panel along
+// its top, the second smaller.
+struct ScreenPlace {
+    const char* name;
+    QRect stored;
+    std::optional<QRect> placed;
+};
+
+void PrintTo(const ScreenPlace& p, std::ostream* os)
+{
+    *os << p.name;
+}
+
+class ScreenPlaceTest : public ::testing::TestWithParam<ScreenPlace> {};
+
+TEST_P(ScreenPlaceTest, KeptWhereItCanBeGrasped)
+{
+    const ScreenPlace& p = GetParam();
+    const QList<QRect> freeAreas{QRect(0, 40, 1920, 1040), QRect(1920, 0, 1280, 1024)};
+    WindowPlace place;
+    place.left = p.stored.x();
+    place.top = p.stored.y();
+    place.width = p.stored.width();
+    place.height = p.stored.height();
+    EXPECT_EQ(PlaceOnScreens(place, freeAreas, QSize(500, 400)), p.placed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Window, ScreenPlaceTest,
+    ::testing::Values(ScreenPlace{"OnTheSecond", QRect(2000, 100, 800, 600), QRect(2000, 100, 800, 600)},
+                      ScreenPlace{"AcrossTheSeam", QRect(1500, 100, 800, 600), QRect(1500, 100, 800, 600)},
+                      ScreenPlace{"UnderThePanel", QRect(100, 10, 800, 600), std::nullopt},
+                      ScreenPlace{"BelowTheSmallerScreen", QRect(2000, 1000, 800, 600), std::nullopt},
+                      ScreenPlace{"TallerThanTheScreenHoldingMost", QRect(2500, 10, 600, 1100),
+                                  QRect(2500, 0, 600, 1024)},
+                      ScreenPlace{"WiderThanEitherScreen", QRect(1800, 100, 2500, 600), QRect(1920, 100, 1280, 600)},
+                      ScreenPlace{"WidestThereIsOnBoth", QRect(100, 100, 32767, 600), QRect(0, 100, 1920, 600)},
+                      ScreenPlace{"FarOffAtTheLimit", QRect(32767, 32767, 32767, 32767), std::nullopt},
+                      ScreenPlace{"BeyondTheCoordinateLimit", QRect(-32768, 100, 800, 600), std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // ---- the list file and the command line at start --------------------------------
 
@@ -334,14 +522,17 @@ TEST_F(StartupTest, CloseDuringAGoRunWritesTheOptionsOnceAndLetsTheRunsFinish)
         lines += "hit " + QByteArray::number(i) + "\r\n";
     const std::string file = Write("f.txt", lines);
     QByteArray writtenAtClose;
+    QRect placeAtClose;
     int closes = 0;
     QTimer watcher;
     watcher.setInterval(0);
     QObject::connect(&watcher, &QTimer::timeout, [&] {
         if (!SearchRunning || Runs() != closes + 1 || closes == 2)
             return;
+        const QRect place = form->normalGeometry();
         form->close();
         if (++closes == 1) {
+            placeAtClose = place;
             writtenAtClose = Settings();
             QFile::remove(dir.filePath("quillo.ini")); // a second write would bring it back
         }
@@ -350,7 +541,8 @@ TEST_F(StartupTest, CloseDuringAGoRunWritesTheOptionsOnceAndLetsTheRunsFinish)
     ASSERT_TRUE(Start({file, "hit", "/GO", "/GO", "/GO"}));
     watcher.stop();
     EXPECT_EQ(closes, 2);
-    EXPECT_EQ(writtenAtClose, DefaultSettings);
+    // The window as it was then: a run widens its status panels.
+    EXPECT_EQ(writtenAtClose, DefaultSettings + "[Window]\n" + PlaceKeys(placeAtClose, false));
     EXPECT_FALSE(QFile::exists(dir.filePath("quillo.ini")));
     EXPECT_TRUE(form->ClosedWhileStarting());
     EXPECT_EQ(form->Settings(), nullptr);
