@@ -403,14 +403,7 @@ TEST_F(OutputListTest, PanelTextsAreCurrentAtEveryRefreshButPaintedAtDisplayRate
     ASSERT_NE(panel, nullptr);
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(panel);
     ASSERT_NE(accessible, nullptr);
-    struct PaintCounter : QObject {
-        int paints = 0;
-        bool eventFilter(QObject*, QEvent* e) override
-        {
-            paints += e->type() == QEvent::Paint;
-            return false;
-        }
-    } counter;
+    PaintCounter counter;
     panel->installEventFilter(&counter);
     const std::uint64_t runs = form->EventRuns();
     QElapsedTimer clock;

@@ -1,6 +1,7 @@
 // The output list view on its own: announcements, gestures, the text it shows
 // and copies, accessibility, and what very long lists and lines cost it.
 #include "ui/output_view.h"
+#include "ui_test_support.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -472,14 +473,7 @@ TEST_F(OutputViewTest, AnnouncingDoesNotGrowWithTheRowsShown)
         store.Append(std::to_string(i));
     view->Announce(10);
     Paint();
-    struct PaintCounter : QObject {
-        int paints = 0;
-        bool eventFilter(QObject*, QEvent* e) override
-        {
-            paints += e->type() == QEvent::Paint;
-            return false;
-        }
-    } counter;
+    PaintCounter counter;
 
     const long long before = HeapInUse();
     view->Announce(Rows);

@@ -129,6 +129,16 @@ private:
     }
 };
 
+// Counts the paint events of the widgets it is installed on.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        paints += e->type() == QEvent::Paint;
+        return false;
+    }
+};
+
 class WindowTest : public ::testing::Test {
 protected:
     explicit WindowTest(std::uint64_t capacity = OutputLineStore::DefaultCapacity()) : capacity_(capacity) {}
