@@ -106,7 +106,10 @@ std::vector<SoakFile> MixedFiles(const fs::path& folder)
     files.push_back({(folder / "missing.txt").string(), {}, {}, false});
     files.push_back({"", {}, {}, false});
     // A long file last: a run cancelled at half its output has files left.
-    files.push_back(LinesFile(folder, "crlf-2.txt", 3000, 90, "\r\n", random));
+    // Long enough that the run lasts several times the event pump's interval
+    // (events run at most every 3 ms), so that events run while the second
+    // half of the output is still being searched.
+    files.push_back(LinesFile(folder, "crlf-2.txt", 1'500'000, 90, "\r\n", random));
     for (const SoakFile& file : files)
         if (file.exists)
             std::ofstream(file.entry, std::ios::binary) << file.bytes;
