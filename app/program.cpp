@@ -2,12 +2,12 @@
 
 #include "app/command_line.h"
 #include "search/number_format.h"
-#include "ui/Unit1.h"
-#include "ui/app_icon.h"
-#include "ui/app_title.h"
-#include "ui/event_dispatcher.h"
-#include "ui/main_loop.h"
-#include "ui/qt_dialogs.h"
+#include "ui/window/Unit1.h"
+#include "ui/platform/app_icon.h"
+#include "ui/platform/app_title.h"
+#include "ui/platform/event_dispatcher.h"
+#include "ui/platform/main_loop.h"
+#include "ui/dialogs/qt_dialogs.h"
 
 #include <QApplication>
 

@@ -18,8 +18,8 @@
 #include "search/number_format.h"
 #include "search/output_store.h"
 #include "search/search_run.h"
-#include "ui/Unit1.h"
-#include "ui/event_dispatcher.h"
+#include "ui/window/Unit1.h"
+#include "ui/platform/event_dispatcher.h"
 
 #include <QAbstractButton>
 #include <QApplication>

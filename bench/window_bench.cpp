@@ -21,9 +21,9 @@
 #include "window_driving.h"
 
 #include "search/number_format.h"
-#include "ui/Unit1.h"
-#include "ui/event_dispatcher.h"
-#include "ui/page_control.h"
+#include "ui/window/Unit1.h"
+#include "ui/platform/event_dispatcher.h"
+#include "ui/window/page_control.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "bench_common.h"
-#include "ui/dialogs.h"
+#include "ui/dialogs/dialogs.h"
 
 #include <QWidget>
 

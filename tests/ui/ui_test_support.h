@@ -3,10 +3,10 @@
 #pragma once
 
 #include "search/run_flags.h"
-#include "ui/Unit1.h"
-#include "ui/app_title.h"
-#include "ui/dialogs.h"
-#include "ui/page_control.h"
+#include "ui/window/Unit1.h"
+#include "ui/platform/app_title.h"
+#include "ui/dialogs/dialogs.h"
+#include "ui/window/page_control.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,0 +1,87 @@
+#include "ui/run/run_display.h"
+
+#include "ui/output/output_view.h"
+#include "ui/window/status_panel.h"
+#include "ui/window/status_texts.h"
+
+#include <QTimerEvent>
+
+namespace quillo {
+RunDisplay::RunDisplay(OutputLineStore& lines, OutputView& view, const std::array<StatusPanel*, 4>& panels)
+    : store_(lines), view_(view), panels_(panels)
+{
+    for (std::size_t i = 0; i < panels_.size(); ++i)
+        panels_[i]->SetText(StartPanelTexts[i]);
+}
+
+void RunDisplay::AppendLine(std::string_view line)
+{
+    store_.Append(line);
+    ScheduleFrame();
+}
+
+void RunDisplay::AppendRunHeader(std::string_view line)
+{
+    AppendLine(line);
+    headers_.AddRun(store_.Count() - 1);
+}
+
+void RunDisplay::AppendFileHeader(std::string_view line, std::string file)
+{
+    AppendLine(line);
+    headers_.AddFile(store_.Count() - 1, std::move(file));
+}
+
+void RunDisplay::ClearLines()
+{
+    store_.Clear();
+    headers_.Clear();
+    view_.Clear();
+}
+
+QString RunDisplay::PanelText(int panel) const
+{
+    if (panel < 0 || panel >= static_cast<int>(panels_.size()))
+        return {};
+    return panels_[static_cast<std::size_t>(panel)]->Text();
+}
+
+void RunDisplay::ResetPanels()
+{
+    for (int i = 0; i < static_cast<int>(panels_.size()); ++i)
+        SetPanelText(i, StartPanelTexts[i]);
+}
+
+void RunDisplay::StartFrameTimer()
+{
+    frame_.start(FrameMs, Qt::CoarseTimer, this);
+}
+
+void RunDisplay::PresentFrame()
+{
+    for (StatusPanel* panel : panels_)
+        panel->Present();
+    view_.Announce(store_.Count());
+}
+
+void RunDisplay::Flush() noexcept
+{
+    try {
+        PresentFrame();
+    } catch (...) {
+        // Out of memory while drawing: the data stays intact, the screen
+        // catches up at a later frame.
+    }
+}
+
+void RunDisplay::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() != frame_.timerId()) {
+        QObject::timerEvent(event);
+        return;
+    }
+    frame_.stop();
+    Flush();
+}
+
+} // namespace quillo

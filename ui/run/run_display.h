@@ -1,0 +1,86 @@
+// What the window shows of a run: the output list's lines and the status
+// panels' texts.
+//
+// A run appends lines and sets panel texts far more often than a screen can
+// show them. Both are stored at once, so whatever reads them (the run, Save,
+// accessibility, the tests) always sees the current state; a frame timer then
+// presents them at display rate (FrameMs): changed panels repaint, and the
+// output list is told how many lines the store holds. Telling it costs the
+// same however many rows it already shows.
+#pragma once
+
+#include "search/output_store.h"
+#include "ui/output/header_rows.h"
+#include "ui/window/status_panel.h"
+
+#include <QBasicTimer>
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace quillo {
+
+class OutputView;
+
+class RunDisplay : public QObject {
+    Q_OBJECT
+public:
+    // The display rate: about 30 frames a second. Each frame of a run
+    // repaints the status panels and, with the output list in front, its
+    // scroll bar; at 60 frames a second that painting took a tenth of a fast
+    // run's time.
+    static constexpr int FrameMs = 33;
+
+    // lines: the store the view draws from; the panels get their start texts.
+    RunDisplay(OutputLineStore& lines, OutputView& view, const std::array<StatusPanel*, 4>& panels);
+
+    // Each raises "Unable to insert a line" when the list is full; a header
+    // is recorded only once its line is in the list.
+    void AppendLine(std::string_view line);
+    void AppendRunHeader(std::string_view line);
+    // file: what to open for the lines under this header.
+    void AppendFileHeader(std::string_view line, std::string file);
+    // Empties the output list: store, view and the record of its headers.
+    void ClearLines();
+    const OutputLineStore& Lines() const noexcept { return store_; }
+    const HeaderRows& Headers() const noexcept { return headers_; }
+
+    // Status bar panel 0..3; other numbers are ignored. A run calls it three
+    // times every ten lines: it only copies the text.
+    void SetPanelText(int panel, std::string_view text)
+    {
+        if (panel < 0 || panel >= static_cast<int>(panels_.size()))
+            return;
+        panels_[static_cast<std::size_t>(panel)]->SetText(text);
+        ScheduleFrame();
+    }
+    QString PanelText(int panel) const;
+    // The texts the panels show at start and after a Clear.
+    void ResetPanels();
+
+    // Brings the screen up to date now instead of at the next frame.
+    void Flush() noexcept;
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    void ScheduleFrame()
+    {
+        if (!frame_.isActive())
+            StartFrameTimer();
+    }
+    void StartFrameTimer();
+    void PresentFrame();
+
+    OutputLineStore& store_;
+    OutputView& view_;
+    std::array<StatusPanel*, 4> panels_;
+    HeaderRows headers_;
+    QBasicTimer frame_;
+};
+
+} // namespace quillo

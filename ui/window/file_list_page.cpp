@@ -1,0 +1,134 @@
+#include "ui/window/file_list_page.h"
+
+#include "filelist/drop_names.h"
+#include "filelist/folder_listing.h"
+#include "filelist/list_file.h"
+#include "search/failure.h"
+#include "settings/paths.h"
+#include "ui/dialogs/dialogs.h"
+#include "ui/platform/text_bytes.h"
+
+#include <QCoreApplication>
+#include <QListWidget>
+
+#include <filesystem>
+#include <system_error>
+
+namespace quillo {
+namespace {
+
+std::string ItemBytes(const QListWidgetItem& item)
+{
+    return item.data(Qt::UserRole).toByteArray().toStdString();
+}
+
+// Where the list file lies (see ListFile); beside the program as Qt knows it
+// when the system cannot tell the program's own file.
+std::string DefaultListFile()
+{
+    try {
+        return ListFile();
+    } catch (const Failure&) {
+        return ReplaceExtension(FileNameBytes(QCoreApplication::applicationFilePath()), ".lst");
+    }
+}
+
+} // namespace
+
+FileListPage::FileListPage(QListWidget& list, Dialogs& dialogs, QWidget& window)
+    : list_(list), dialogs_(dialogs), window_(window),
+      listFile_(DefaultListFile())
+{
+}
+
+std::size_t FileListPage::Count() const
+{
+    return static_cast<std::size_t>(list_.count());
+}
+
+std::string FileListPage::Entry(std::size_t i) const
+{
+    const QListWidgetItem* item = list_.item(static_cast<int>(i));
+    return item ? ItemBytes(*item) : std::string();
+}
+
+std::vector<std::string> FileListPage::Entries() const
+{
+    std::vector<std::string> entries;
+    entries.reserve(static_cast<std::size_t>(list_.count()));
+    for (int i = 0; i < list_.count(); ++i)
+        entries.push_back(ItemBytes(*list_.item(i)));
+    return entries;
+}
+
+void FileListPage::Append(const std::string& entry)
+{
+    if (list_.count() >= limit_)
+        throw Failure(std::string(MsgUnableToInsertLine));
+    auto* item = new QListWidgetItem(FromBytes(entry));
+    item->setData(Qt::UserRole, QByteArray(entry.data(), static_cast<qsizetype>(entry.size())));
+    list_.addItem(item);
+}
+
+void FileListPage::AppendChosen(const QStringList& names)
+{
+    for (const QString& name : names)
+        Append(FileNameBytes(name));
+}
+
+void FileListPage::AppendDropped(std::vector<std::string> paths)
+{
+    for (const std::string& path : paths) {
+        if (IsFolder(path)) {
+            const MsgButton answer = dialogs_.MessageBox(&window_, FromBytes(FolderQuestionCaption),
+                                                         FromBytes(FolderQuestion(path)), MsgIcon::Warning,
+                                                         MsgYes | MsgNo, MsgYes);
+            if (answer != MsgYes)
+                continue;
+            for (const std::string& name : ListFolderFiles(path))
+                Append(path + "/" + name);
+        } else if (IsExistingFile(path)) {
+            Append(path);
+        }
+    }
+}
+
+void FileListPage::Clear()
+{
+    list_.clear();
+}
+
+void FileListPage::DeleteSelected()
+{
+    for (int i = 0; i < list_.count();) {
+        if (list_.item(i)->isSelected())
+            delete list_.takeItem(i);
+        else
+            ++i;
+    }
+}
+
+void FileListPage::Load(const std::string& listFile)
+{
+    const std::vector<std::string> entries = ReadListFile(listFile);
+    list_.clear();
+    for (const std::string& entry : entries)
+        Append(entry);
+}
+
+void FileListPage::Save() const
+{
+    WriteListFile(listFile_, Entries());
+}
+
+void FileListPage::LoadSaved()
+{
+    std::error_code error;
+    if (!std::filesystem::exists(listFile_, error)) {
+        dialogs_.MessageDialog(&window_, MsgKind::Error, QStringLiteral("You have not saved a file list yet."), MsgOk);
+        return;
+    }
+    Load(listFile_);
+}
+
+} // namespace quillo
