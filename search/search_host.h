@@ -83,6 +83,10 @@ public:
     virtual void SetMainPageEnabled(bool on) = 0;     // MainPage
 
     virtual void SetCaption(std::string_view caption) = 0;
+    // A failure is leaving the run, which is about to set the title back to
+    // the idle one: the failure is shown with the application title of this
+    // moment as its caption.
+    virtual void KeepTitleForFailure() {}
     virtual void Beep() = 0;
     virtual void ClearSaveDialogName() = 0;
     // The save dialog; an empty name when it was cancelled.

@@ -36,6 +36,7 @@ public:
     {
         if (locked_) {
             try {
+                host_.KeepTitleForFailure();
                 Unlock();
             } catch (...) {
                 // Already leaving with a failure; that one is reported.

@@ -273,6 +273,11 @@ TEST_F(SearchRunTest, RefusedLineLeavesTheIdleStateBehind)
     EXPECT_FALSE(small.Cancel || small.BusyCursor || SearchRunning);
     EXPECT_EQ(small.Title, "Quillo");
     EXPECT_EQ(small.Caption, "Quillo");
+    // The failure is shown with the title it arose under, kept before the
+    // unlock sets the idle one.
+    const auto kept = std::find(small.Events.begin(), small.Events.end(), "KeepTitle=Searching " + small.Files[0]);
+    ASSERT_NE(kept, small.Events.end());
+    EXPECT_NE(std::find(kept, small.Events.end(), "Title=Quillo"), small.Events.end());
     for (const auto& line : small.Lines())
         EXPECT_EQ(line.find("b.txt"), std::string::npos);
 }

@@ -83,6 +83,7 @@ public:
     void SetSaveEnabled(bool on) override { Record("Save", on), Save = on; }
     void SetMainPageEnabled(bool on) override { Record("MainPage", on), MainPage = on; }
     void SetCaption(std::string_view caption) override;
+    void KeepTitleForFailure() override { Events.push_back("KeepTitle=" + Title); }
     void Beep() override { Events.push_back("Beep"); }
     void ClearSaveDialogName() override { Events.push_back("ClearSaveName"); }
     std::string AskSaveFileName() override;

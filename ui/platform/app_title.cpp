@@ -1,5 +1,7 @@
 #include "ui/platform/app_title.h"
 
+#include <optional>
+
 namespace quillo {
 namespace {
 
@@ -7,6 +9,17 @@ std::string& Title()
 {
     static std::string title(StartTitle);
     return title;
+}
+
+std::optional<std::string>& KeptTitle()
+{
+    static std::optional<std::string> kept;
+    return kept;
+}
+
+QString TitleText(const std::string& title)
+{
+    return QString::fromLocal8Bit(title.data(), static_cast<qsizetype>(title.size()));
 }
 
 } // namespace
@@ -25,8 +38,26 @@ void SetApplicationTitle(std::string_view title)
 
 QString ApplicationTitleText()
 {
-    const std::string& title = Title();
-    return QString::fromLocal8Bit(title.data(), static_cast<qsizetype>(title.size()));
+    return TitleText(Title());
+}
+
+void KeepTitleForFailure()
+{
+    KeptTitle() = Title();
+}
+
+void ForgetTitleForFailure()
+{
+    KeptTitle().reset();
+}
+
+QString FailureCaption()
+{
+    if (!KeptTitle())
+        return ApplicationTitleText();
+    const QString caption = TitleText(*KeptTitle());
+    KeptTitle().reset();
+    return caption;
 }
 
 } // namespace quillo

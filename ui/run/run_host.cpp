@@ -163,6 +163,11 @@ void WindowRunHost::SetCaption(std::string_view caption)
     window_.setWindowTitle(FromBytes(caption));
 }
 
+void WindowRunHost::KeepTitleForFailure()
+{
+    quillo::KeepTitleForFailure();
+}
+
 void WindowRunHost::Beep()
 {
     dialogs_.Beep();

@@ -55,6 +55,7 @@ public:
     void SetSaveEnabled(bool on) override;
     void SetMainPageEnabled(bool on) override;
     void SetCaption(std::string_view caption) override;
+    void KeepTitleForFailure() override;
     void Beep() override;
     void ClearSaveDialogName() override;
     std::string AskSaveFileName() override;

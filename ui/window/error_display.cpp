@@ -20,6 +20,8 @@ bool ErrorDisplay::Run(const std::function<void()>& handler)
     const QEventLoopLocker holdQuit;
     try {
         handler();
+        // A title kept for a failure that something on the way caught.
+        ForgetTitleForFailure();
         return true;
     } catch (const std::bad_alloc&) {
         Show("Out of memory");
@@ -35,7 +37,7 @@ void ErrorDisplay::Show(const char* message) noexcept
 {
     try {
         display_.Flush();
-        dialogs_.ShowFailure(&window_, ApplicationTitleText(), QString::fromLocal8Bit(message) + QLatin1Char('.'));
+        dialogs_.ShowFailure(&window_, FailureCaption(), QString::fromLocal8Bit(message) + QLatin1Char('.'));
     } catch (...) {
         // Nothing is left to report it with.
     }

@@ -274,19 +274,30 @@ protected:
 
 TEST_F(FullListTest, ARefusedLineEndsTheRunInTheIdleStateAndIsReported)
 {
-    form->AppendFileEntry(Write("1.txt", Lines(100)));
+    const std::string first = Write("1.txt", Lines(100));
+    form->AppendFileEntry(first);
     form->AppendFileEntry(Write("2.txt", Lines(100)));
     Edit("FString1")->setText("line");
     Tool("CmdSearch")->click();
     ASSERT_EQ(dialogs.failures.size(), 1u);
     EXPECT_EQ(dialogs.failures[0].text, "Unable to insert a line.");
-    EXPECT_EQ(dialogs.failures[0].caption, "Quillo");
+    // Captioned with the title of the moment it arose; the title is idle after.
+    EXPECT_EQ(dialogs.failures[0].caption, QString::fromStdString("Searching " + first));
+    EXPECT_EQ(ApplicationTitle(), "Quillo");
+    EXPECT_EQ(form->windowTitle(), "Quillo");
     EXPECT_LT(form->OutputLines().Count(), 100u);
     EXPECT_TRUE(Tool("CmdSearch")->isEnabled());
     EXPECT_TRUE(Find("MainPage")->isEnabled());
     EXPECT_FALSE(Tool("CmdCancel")->isEnabled());
     EXPECT_FALSE(SearchRunning);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    // A failure after the run is captioned with the idle title again.
+    form->SetSaveEnabled(true);
+    dialogs.saveAnswers.push_back(dir.filePath("no-such-folder/out.txt"));
+    Tool("CmdSave")->click();
+    ASSERT_EQ(dialogs.failures.size(), 2u);
+    EXPECT_EQ(dialogs.failures[1].caption, "Quillo");
 }
 
 // ---- About ----------------------------------------------------------------------
