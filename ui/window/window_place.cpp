@@ -68,8 +68,12 @@ void RestoreWindowPlace(QWidget& window, const WindowPlace& place)
     for (const QScreen* screen : QGuiApplication::screens())
         freeAreas.push_back(screen->availableGeometry());
     const QSize least = window.minimumSize().expandedTo(window.minimumSizeHint());
-    if (const std::optional<QRect> at = PlaceOnScreens(place, freeAreas, least))
-        window.setGeometry(*at);
+    // A kept state belongs to its kept place: without that, the window opens
+    // at its first size, centred, and not maximized.
+    const std::optional<QRect> at = PlaceOnScreens(place, freeAreas, least);
+    if (!at)
+        return;
+    window.setGeometry(*at);
     if (place.maximized)
         window.setWindowState(window.windowState() | Qt::WindowMaximized);
 }

@@ -34,7 +34,7 @@ std::optional<QRect> PlaceOnScreens(const WindowPlace& place, const QList<QRect>
 
 // Before the window is first shown: gives it the stored place on the screens
 // there are, and maximizes it when it was maximized. A place that cannot be
-// used leaves the place the window has.
+// used leaves the place the window has, not maximized.
 void RestoreWindowPlace(QWidget& window, const WindowPlace& place);
 
 // The place to keep: the window's inner area when not maximized (the one it

@@ -296,7 +296,20 @@ INSTANTIATE_TEST_SUITE_P(
                   [](const Room& r) -> At { return QRect(QPoint(30, 40), r.least); }},
         KeptPlace{"Maximized", [](const Room& r) { return Keys(30, 40, r.fits) + "Maximized=1\n"; },
                   [](const Room& r) -> At { return QRect(QPoint(30, 40), r.fits); }, true},
-        KeptPlace{"MaximizedWithoutAPlace", [](const Room&) { return QByteArray("Maximized=2\n"); }, nullptr, true},
+        // A kept state without a usable kept place: the first size, centred.
+        KeptPlace{"MaximizedWithoutAPlace", [](const Room&) { return QByteArray("Maximized=2\n"); }, nullptr},
+        KeptPlace{"MaximizedOffEveryScreen",
+                  [](const Room& r) {
+                      return Keys(r.free.right() + 100, r.free.bottom() + 100, r.fits) + "Maximized=1\n";
+                  },
+                  nullptr},
+        KeptPlace{"MaximizedOnePixelTooNarrow",
+                  [](const Room& r) { return Keys(30, 40, r.least - QSize(1, 0)) + "Maximized=1\n"; }, nullptr},
+        KeptPlace{"MaximizedWithAKeyUnreadable",
+                  [](const Room& r) {
+                      return Keys(30, 40, r.fits).replace("Left=30", "Left=thirty") + "Maximized=1\n";
+                  },
+                  nullptr},
         KeptPlace{"OffEveryScreen",
                   [](const Room& r) { return Keys(r.free.right() + 100, r.free.bottom() + 100, r.fits); }, nullptr},
         KeptPlace{"PartlyOffButGraspable",
