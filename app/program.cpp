@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "app/command_line.h"
+#include "app/terminal.h"
 #include "search/number_format.h"
 #include "ui/window/Unit1.h"
 #include "ui/platform/app_icon.h"
@@ -12,6 +13,8 @@
 #include <QApplication>
 
 #include <clocale>
+#include <cstdlib>
+#include <iostream>
 
 namespace quillo {
 namespace {
@@ -32,6 +35,16 @@ const std::vector<std::string>& ProgramArguments()
 int RunProgram(int argc, char** argv)
 {
     Arguments().assign(argv, argv + argc);
+    const std::vector<std::string> parameters = ProgramParameters(ProgramArguments());
+
+    // Answered before Qt starts, which would need a display and abort
+    // without one.
+    const Environment environment = [](const char* name) -> std::optional<std::string> {
+        const char* value = std::getenv(name);
+        return value ? std::optional<std::string>(value) : std::nullopt;
+    };
+    if (const std::optional<int> exitCode = AnswerOnTerminal(parameters, environment, std::cout, std::cerr))
+        return *exitCode;
 
     // Qt reads and removes the options it knows (-style, -platform ...) from
     // the arguments it is given; the program's own command line must reach it
@@ -50,7 +63,7 @@ int RunProgram(int argc, char** argv)
     QtDialogs dialogs;
     TForm1 form(dialogs);
     Form1 = &form;
-    form.SetCommandLine(ProgramParameters(ProgramArguments()));
+    form.SetCommandLine(parameters);
     const int exitCode = RunMainWindow(form);
     Form1 = nullptr;
     return exitCode;

@@ -1,11 +1,14 @@
 #include "app/command_line.h"
+#include "app/terminal.h"
 #include "filelist/list_file.h"
+#include "settings/paths.h"
 #include "search/test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
+#include <sstream>
 #include <sys/stat.h>
 
 namespace quillo::test {
@@ -189,6 +192,66 @@ TEST(CommandLine, UnreadableListFileRaisesAndSkipsTheRest)
     EXPECT_ANY_THROW(ApplyCommandLine({list, "/LIST", "s1"}, window));
     EXPECT_TRUE(window.Files.empty());
 }
+
+// What the program answers on the terminal before any window: "--help" and
+// "--version" alone, and the want of a display; everything else goes on to
+// the window and keeps its meaning there.
+struct TerminalCase {
+    const char* name;
+    Strings params;
+    std::map<std::string, std::string> environment;
+    std::optional<int> exitCode; // nothing: the window opens
+    const char* out;             // all of standard output; "USAGE" for the usage
+    const char* err;             // all of standard error; "NO DISPLAY" for its line
+};
+
+void PrintTo(const TerminalCase& c, std::ostream* out) { *out << c.name; }
+
+class TerminalAnswers : public ::testing::TestWithParam<TerminalCase> {};
+
+const std::map<std::string, std::string> X11{{"DISPLAY", ":0"}};
+
+TEST_P(TerminalAnswers, BeforeAnyWindow)
+{
+    const TerminalCase& c = GetParam();
+    const Environment environment = [&c](const char* name) -> std::optional<std::string> {
+        const auto found = c.environment.find(name);
+        return found == c.environment.end() ? std::nullopt : std::optional<std::string>(found->second);
+    };
+    std::ostringstream out, err;
+    EXPECT_EQ(AnswerOnTerminal(c.params, environment, out, err), c.exitCode);
+    if (std::string(c.out) == "USAGE") {
+        const std::string usage = out.str();
+        EXPECT_EQ(usage, UsageText(SettingsFile(), ListFile()));
+        for (const char* word : {"Usage: quillo ", "**", "/LIST", "/GO", "OR, XOR or &NOT", "--version"})
+            EXPECT_NE(usage.find(word), std::string::npos) << word;
+        EXPECT_NE(usage.find("settings:  " + SettingsFile() + "\n"), std::string::npos);
+        EXPECT_NE(usage.find("file list: " + ListFile() + "\n"), std::string::npos);
+    } else {
+        EXPECT_EQ(out.str(), c.out);
+    }
+    EXPECT_EQ(err.str(), std::string(c.err) == "NO DISPLAY" ? std::string(NoDisplayLine) + "\n" : c.err);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Terminal, TerminalAnswers,
+    ::testing::Values(
+        TerminalCase{"HelpWithoutADisplay", {"--help"}, {}, 0, "USAGE", ""},
+        TerminalCase{"HelpWithADisplay", {"--help"}, X11, 0, "USAGE", ""},
+        TerminalCase{"VersionWithoutADisplay", {"--version"}, {}, 0, "quillo 96.7.10\n", ""},
+        TerminalCase{"HelpWithMoreIsAFileName", {"--help", "fox"}, X11, std::nullopt, "", ""},
+        TerminalCase{"HelpAsSearchString", {"notes.txt", "--help"}, X11, std::nullopt, "", ""},
+        TerminalCase{"VersionAsSearchString", {"notes.txt", "--version", "/GO"}, X11, std::nullopt, "", ""},
+        TerminalCase{"OtherCaseIsAFileName", {"--HELP"}, X11, std::nullopt, "", ""},
+        TerminalCase{"ShortFormIsAFileName", {"-h"}, X11, std::nullopt, "", ""},
+        TerminalCase{"NoDisplay", {}, {}, 1, "", "NO DISPLAY"},
+        TerminalCase{"NoDisplayWithASearch", {"notes.txt", "fox", "/GO"}, {}, 1, "", "NO DISPLAY"},
+        TerminalCase{"EmptyDisplays", {}, {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}, 1, "", "NO DISPLAY"},
+        TerminalCase{"EmptyPlatform", {}, {{"QT_QPA_PLATFORM", ""}}, 1, "", "NO DISPLAY"},
+        TerminalCase{"X11", {}, X11, std::nullopt, "", ""},
+        TerminalCase{"Wayland", {}, {{"WAYLAND_DISPLAY", "wayland-0"}}, std::nullopt, "", ""},
+        TerminalCase{"PlatformChosen", {"notes.txt"}, {{"QT_QPA_PLATFORM", "offscreen"}}, std::nullopt, "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace quillo::test
