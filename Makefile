@@ -6,8 +6,13 @@ ASAN_BUILD := build-asan
 FUZZ_BUILD := build-fuzz
 JOBS       ?= $(shell nproc)
 ARGS       ?=
-PREFIX     ?= /usr/local
+# `make install` installs below /usr/local and `make package` builds a package
+# below /usr, as Debian's rules want, unless PREFIX is given.
+PREFIX     ?=
 DESTDIR    ?=
+# The package's maintainer, "Name <address>"; the build's setting unless given.
+MAINTAINER ?=
+INSTALL_PREFIX = $(or $(PREFIX),/usr/local)
 # Seconds each fuzz target runs in `make fuzz`; `make test` runs each for 10.
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := settings list_file drop_names command_line line_readers search_run
@@ -16,7 +21,7 @@ PACKAGES := g++ make cmake ninja-build qt6-base-dev qt6-qpa-plugins libgl-dev \
             libgtest-dev libbenchmark-dev xvfb xauth xdotool imagemagick \
             at-spi2-core python3-pyatspi dbus fonts-dejavu-core \
             librsvg2-bin desktop-file-utils appstream dpkg-dev file groff-base x11-utils \
-            clang libclang-rt-14-dev
+            clang libclang-rt-14-dev lintian
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -58,18 +63,23 @@ $(FUZZ_BUILD)/build.ninja:
 build-fuzz: deps $(FUZZ_BUILD)/build.ninja
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
-# The build pointed at $(PREFIX), where install and package put the program.
+# The build pointed at the prefix where install or package put the program
+# (the program finds its files from it).
 install-prefix: deps $(BUILD)/build.ninja
-	cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
+	cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(INSTALL_PREFIX) \
+	  $(if $(MAINTAINER),"-DQUILLO_MAINTAINER=$(MAINTAINER)") >/dev/null
 
-# The program, its desktop entry, icons, AppStream file, manual page and
-# README below $(DESTDIR)$(PREFIX).
+# The program, its desktop entry, icons, AppStream file, manual page, README,
+# copyright file and changelog below $(DESTDIR)$(PREFIX), /usr/local unless
+# PREFIX is given.
+install: INSTALL_PREFIX = $(or $(PREFIX),/usr/local)
 install: install-prefix
 	cmake --build $(BUILD) -j $(JOBS)
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD)
 
-# The same files as a Debian package in $(BUILD)/, its dependencies computed
-# from the libraries the program links.
+# The same files as a Debian package in $(BUILD)/, below /usr unless PREFIX is
+# given, its dependencies computed from the libraries the program links.
+package: INSTALL_PREFIX = $(or $(PREFIX),/usr)
 package: install-prefix
 	cmake --build $(BUILD) -j $(JOBS) --target package
 

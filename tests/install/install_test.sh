@@ -21,7 +21,12 @@ expected_files() {
 bin/quillo
 share/applications/org.quillo.Quillo.desktop
 share/doc/quillo/README.md
+share/doc/quillo/changelog.gz
+share/doc/quillo/copyright
+share/doc/quillo/docs/benchmarks.md
+share/doc/quillo/docs/design.md
 share/doc/quillo/docs/screenshot.png
+share/doc/quillo/docs/testing.md
 share/icons/hicolor/16x16/apps/org.quillo.Quillo.png
 share/icons/hicolor/24x24/apps/org.quillo.Quillo.png
 share/icons/hicolor/32x32/apps/org.quillo.Quillo.png
@@ -30,7 +35,7 @@ share/icons/hicolor/64x64/apps/org.quillo.Quillo.png
 share/icons/hicolor/128x128/apps/org.quillo.Quillo.png
 share/icons/hicolor/256x256/apps/org.quillo.Quillo.png
 share/icons/hicolor/scalable/apps/org.quillo.Quillo.svg
-share/man/man1/quillo.1
+share/man/man1/quillo.1.gz
 share/metainfo/org.quillo.Quillo.metainfo.xml
 LIST
 }
@@ -89,7 +94,7 @@ desktop)
     metainfo=$share/metainfo/$id.metainfo.xml
     out=$(desktop-file-validate "$entry" 2>&1) && [ -z "$out" ] || fail "desktop-file-validate: $out"
     out=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate: $out"
-    out=$(LC_ALL=C.UTF-8 groff -man -Tutf8 -ww -z "$share/man/man1/quillo.1" 2>&1) && [ -z "$out" ] ||
+    out=$(zcat "$share/man/man1/quillo.1.gz" | LC_ALL=C.UTF-8 groff -man -Tutf8 -ww -z 2>&1) && [ -z "$out" ] ||
         fail "manual page: $out"
     value() { sed -n "s/^$1=//p" "$entry"; }
     # The entry starts the installed program, shows the installed icon and
