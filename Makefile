@@ -83,11 +83,11 @@ package: INSTALL_PREFIX = $(or $(PREFIX),/usr)
 package: install-prefix
 	cmake --build $(BUILD) -j $(JOBS) --target package
 
-# Every test, then the whole suite again under AddressSanitizer and
-# UndefinedBehaviorSanitizer: any sanitizer report fails the run. The install
-# and package checks look at files, not at the program's memory: that pass
-# leaves them out, with the real-window tests. Last, every fuzz target for
-# 10 seconds.
+# Every test (lintian on the package among them), then the whole suite again
+# under AddressSanitizer and UndefinedBehaviorSanitizer: any sanitizer report
+# fails the run. The install and package checks look at files, not at the
+# program's memory: that pass leaves them out, with the real-window tests.
+# Last, every fuzz target for 10 seconds.
 test: build build-asan build-fuzz
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 	$(MAKE) --no-print-directory test-asan

@@ -272,6 +272,25 @@ protected:
     FullListTest() : WindowTest(400) {}
 };
 
+// A "/GO" run at start that fails ends the command line: one box, captioned
+// with the file being searched.
+TEST_F(FullListTest, ARefusedLineInAGoRunAtStartIsCaptionedWithItsFile)
+{
+    const std::string first = Write("1.txt", Lines(100));
+    auto starting = std::make_unique<TForm1>(dialogs, 400);
+    starting->SetFileListFile(Path("quillo.lst"));
+    starting->SetSettingsFile(Path("quillo.ini"));
+    starting->SetCommandLine({first, "line", "/GO", "/GO"});
+    EXPECT_FALSE(starting->Invoke(&TForm1::FormCreate));
+    ASSERT_EQ(dialogs.failures.size(), 1u);
+    EXPECT_EQ(dialogs.failures[0].text, "Unable to insert a line.");
+    EXPECT_EQ(dialogs.failures[0].caption, QString::fromStdString("Searching " + first));
+    EXPECT_EQ(ApplicationTitle(), "Quillo");
+    EXPECT_EQ(starting->windowTitle(), "Quillo");
+    starting.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 TEST_F(FullListTest, ARefusedLineEndsTheRunInTheIdleStateAndIsReported)
 {
     const std::string first = Write("1.txt", Lines(100));
