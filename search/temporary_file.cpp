@@ -49,9 +49,9 @@ std::string RandomName()
 // Whether path still names the file open as fd.
 bool SameFile(int fd, const std::string& path)
 {
-    struct stat open {}, named {};
-    return ::fstat(fd, &open) == 0 && ::lstat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
-           open.st_ino == named.st_ino;
+    struct stat opened {}, named {};
+    return ::fstat(fd, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
+           opened.st_ino == named.st_ino;
 }
 
 // Takes the file's lock unless another holds it. A file system without

@@ -229,6 +229,30 @@ INSTANTIATE_TEST_SUITE_P(Saves, FullDisk,
                                          FullDiskCase{"PastTheWriteBuffer", 2u << 20, 3u << 20}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Written in place (the file has a second name), a full disk leaves the file
+// with what was written before the failure, under both names; an empty list
+// empties it.
+TEST(FileWriter, InPlaceFullDiskLeavesTheFileShorterAndAnEmptyListEmptiesIt)
+{
+    TempDir dir;
+    const std::string name = dir.Write("out.txt", std::string(100000, 'o'));
+    const std::string other = (dir.Path() / "other-name.txt").string();
+    fs::create_hard_link(name, other);
+    const std::string message = FailureWithFileSizeLimit(4096, [&] {
+        OutputLineStore store(1 << 30);
+        store.Append(std::string(100000, 'n'));
+        SaveOutputFile(store, name);
+    });
+    EXPECT_EQ(message, "Stream write error");
+    EXPECT_EQ(ReadAll(name), std::string(4096, 'n'));
+    EXPECT_EQ(ReadAll(other), ReadAll(name));
+
+    SaveOutputFile(OutputLineStore(1 << 20), name);
+    EXPECT_EQ(fs::file_size(name), 0u);
+    EXPECT_EQ(fs::file_size(other), 0u);
+    EXPECT_EQ(fs::hard_link_count(name), 2u);
+}
+
 // ---- what a save keeps, saved by root and by an unprivileged user ---------------
 
 enum class Saver { Root, User };
