@@ -4,8 +4,6 @@
 #include "write_target.h"
 
 #include <cerrno>
-#include <chrono>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,27 +12,6 @@ namespace quillo {
 namespace {
 
 constexpr std::size_t BufferBytes = std::size_t{1} << 20;
-
-// A new, empty file beside target, named after it and hidden: mode 0666 less
-// the umask, as an ordinary new file gets. -1 with errno when none can be made.
-int CreateTemporary(const std::string& target, std::string& name)
-{
-    const auto slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    static unsigned counter = 0;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const auto tick = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
-        char suffix[64];
-        std::snprintf(suffix, sizeof suffix, ".%d.%llx%x.tmp", static_cast<int>(::getpid()), tick & 0xFFFFFF,
-                      ++counter);
-        name = folder + "." + base + suffix;
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
-}
 
 // mkdir -p with mode 0700, as a user's own configuration folders get.
 bool MakeFolders(const std::string& folder)
@@ -76,20 +53,64 @@ FileWriter::FileWriter(const std::string& name, Messages messages, MissingFolder
     if (!target)
         throw Failure(messages_.cannotCreate);
     target_ = target->path;
-    fd_ = CreateTemporary(target_, temporary_);
-    if (fd_ < 0 && errno == ENOENT && folders == MissingFolders::Create && MakeFolders(FolderOf(target_)))
-        fd_ = CreateTemporary(target_, temporary_);
-    if (fd_ < 0)
+    targetExists_ = target->exists;
+    const std::string folder = FolderOf(target_);
+    struct stat st {};
+    if (!targetExists_ && folders == MissingFolders::Create && !folder.empty() && ::stat(folder.c_str(), &st) != 0 &&
+        errno == ENOENT)
+        (void)MakeFolders(folder); // where it fails, creating the file fails too
+    if (!OpenReplacement(*target, folder))
+        OpenInPlace(*target);
+    buffer_.reserve(BufferBytes);
+}
+
+// The replace keeps the file what it was only where the user may write the
+// folder and the file is the user's own with one name: the new file is then
+// the user's, in the same folder, with the same bits and group. Anything
+// else would hand another user's file to the user, cut off its other names
+// or be refused by the folder.
+bool FileWriter::OpenReplacement(const WriteTarget& target, const std::string& folder)
+{
+    const char* where = folder.empty() ? "." : folder.c_str();
+    if (::faccessat(AT_FDCWD, where, W_OK | X_OK, AT_EACCESS) != 0)
+        return false;
+    if (target.exists && (target.owner != ::geteuid() || target.links != 1))
+        return false;
+    RemoveStaleTemporaries(folder);
+    auto made = TemporaryFile::Create(folder);
+    if (!made)
         throw Failure(messages_.cannotCreate);
-    if (target->exists) {
-        // Only root (or the owner, for the group) may hand the file over;
-        // where that is refused the new file is ours, with the old bits.
-        if (target->owner != ::geteuid() || target->group != ::getegid())
-            (void)!::fchown(fd_, target->owner, target->group);
-        if (::fchmod(fd_, target->mode) != 0)
+    temporary_.emplace(std::move(*made));
+    fd_ = temporary_->Fd();
+    if (target.exists) {
+        // A group the user may not give the file (one the user is not in) is
+        // kept by writing in place instead.
+        if (target.group != ::getegid() && ::fchown(fd_, static_cast<uid_t>(-1), target.group) != 0) {
+            Discard();
+            return false;
+        }
+        if (::fchmod(fd_, target.mode) != 0)
             Fail(messages_.cannotCreate);
     }
-    buffer_.reserve(BufferBytes);
+    return true;
+}
+
+// Opened without following a link and without waiting (a FIFO swapped in
+// meanwhile), checked to be the file that was looked at, and truncated only
+// when the first bytes are written. An existing file is opened without
+// O_CREAT, which a sticky folder may refuse for another user's file.
+void FileWriter::OpenInPlace(const WriteTarget& target)
+{
+    constexpr int flags = O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK;
+    fd_ = target.exists ? ::open(target_.c_str(), flags) : ::open(target_.c_str(), flags | O_CREAT | O_EXCL, 0666);
+    if (fd_ < 0)
+        throw Failure(messages_.cannotCreate);
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) ||
+        (target.exists && (st.st_dev != target.device || st.st_ino != target.inode)) ||
+        ::fcntl(fd_, F_SETFL, 0) != 0)
+        Fail(messages_.cannotCreate);
+    truncatePending_ = target.exists;
 }
 
 FileWriter::~FileWriter()
@@ -99,12 +120,12 @@ FileWriter::~FileWriter()
 
 void FileWriter::Discard() noexcept
 {
-    if (fd_ >= 0)
+    if (temporary_)
+        temporary_->Discard(); // its descriptor is fd_
+    else if (fd_ >= 0)
         ::close(fd_);
+    temporary_.reset();
     fd_ = -1;
-    if (!temporary_.empty())
-        ::unlink(temporary_.c_str());
-    temporary_.clear();
 }
 
 void FileWriter::Fail(const std::string& message)
@@ -133,6 +154,11 @@ void FileWriter::WriteThrough(std::string_view bytes)
 {
     if (fd_ < 0)
         throw Failure(messages_.writeError);
+    if (truncatePending_) {
+        if (::ftruncate(fd_, 0) != 0)
+            Fail(messages_.writeError);
+        truncatePending_ = false;
+    }
     while (!bytes.empty()) {
         const ssize_t done = ::write(fd_, bytes.data(), bytes.size());
         if (done < 0 && errno == EINTR)
@@ -146,14 +172,22 @@ void FileWriter::WriteThrough(std::string_view bytes)
 void FileWriter::Close()
 {
     Flush();
-    const bool synced = ::fsync(fd_) == 0;
-    const int fd = fd_;
-    fd_ = -1;
-    if (!(::close(fd) == 0 && synced))
+    if (::fsync(fd_) != 0)
         Fail(messages_.writeError);
-    if (::rename(temporary_.c_str(), target_.c_str()) != 0)
+    if (!temporary_) {
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0)
+            throw Failure(messages_.writeError);
+        return;
+    }
+    if (!temporary_->ReplaceInto(target_, targetExists_))
         Fail(messages_.cannotCreate);
-    temporary_.clear();
+    const bool closed = temporary_->Close();
+    temporary_.reset();
+    fd_ = -1;
+    if (!closed)
+        throw Failure(messages_.writeError);
     SyncFolder(FolderOf(target_));
 }
 

@@ -7,10 +7,11 @@
 
 namespace quillo {
 
-// Writes the lines to a new file that then takes the name's place in one step
-// (FileWriter). Raises "Cannot create file %s" when it cannot be created (a
-// missing folder, a FIFO or other non-file under the name), "Stream write
-// error" when writing fails; the old file stays whole in both cases.
+// Writes the lines through a FileWriter: in one replace where that keeps the
+// file what it was, in place otherwise. Raises "Cannot create file %s" when
+// it cannot be created (a missing folder, a FIFO or other non-file under the
+// name), "Stream write error" when writing fails; the old file stays whole
+// then, except after a failed write in place (see search/file_writer.h).
 void SaveOutputFile(const OutputLineStore& lines, const std::string& fileName);
 
 } // namespace quillo

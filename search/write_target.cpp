@@ -66,6 +66,9 @@ std::optional<WriteTarget> FindWriteTarget(const std::string& name)
     target.mode = st.st_mode & 07777;
     target.owner = st.st_uid;
     target.group = st.st_gid;
+    target.links = st.st_nlink;
+    target.device = st.st_dev;
+    target.inode = st.st_ino;
     return target;
 }
 

@@ -16,6 +16,9 @@ struct WriteTarget {
     mode_t mode = 0;       // its permission bits, owner and group, when it exists
     uid_t owner = 0;
     gid_t group = 0;
+    nlink_t links = 0;     // how many names it has
+    dev_t device = 0;      // which file it is
+    ino_t inode = 0;
 };
 
 // The file that writing name replaces or creates. Nothing when it must not be

@@ -61,14 +61,16 @@ public:
     // On exactly when the stored integer (def 1 for on, 0 for off) is not 0.
     bool ReadFlag(std::string_view section, std::string_view key, bool def) const;
 
-    // Reads the file as it is now, applies the changes, and replaces the file
-    // in one step (FileWriter): a symbolic link is written at its target and
+    // Reads the file as it is now, applies the changes, and writes the file
+    // through a FileWriter (in one replace where that keeps the file what it
+    // was, in place otherwise): a symbolic link is written at its target and
     // kept, a missing folder is made. Other keys, sections and lines stay
     // byte for byte. Refused as a whole, with quillo::Failure "Unable to write
     // to <file name>" and the file unchanged, when: anything but a regular
     // file is there; the file has no write bit at all (even for root) or the
     // program may not write it; it exists but cannot be read; the temporary
-    // file cannot be made; or writing, flushing or renaming fails (full disk).
+    // file cannot be made; or writing, flushing or renaming fails (full disk;
+    // a file written in place is left shorter then).
     // Later reads see the new values.
     void Write(const ProfileChanges& changes) const;
 

@@ -3,7 +3,9 @@
 #include "search/failure.h"
 #include "search/write_target.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,15 +36,6 @@ std::string BaseName(std::string_view path)
 {
     const auto slash = path.rfind('/');
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
-std::string HomeFolder()
-{
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return home;
-    if (const passwd* user = ::getpwuid(::geteuid()); user && user->pw_dir)
-        return user->pw_dir;
-    return {};
 }
 
 // The folder with its links resolved, so that a prefix reached through a
@@ -89,6 +82,34 @@ std::string ExecutablePath()
     return path;
 }
 
+std::string UserHome(const char* homeVariable)
+{
+    if (homeVariable && homeVariable[0] == '/')
+        return homeVariable;
+    if (const passwd* user = ::getpwuid(::geteuid()); user && user->pw_dir && user->pw_dir[0] == '/')
+        return user->pw_dir;
+    return {};
+}
+
+std::optional<std::string> UsableConfigHome(const char* value)
+{
+    if (!value || value[0] != '/')
+        return std::nullopt;
+    // The nearest part of the path that is there must be a folder the user
+    // may make files in: the folder itself, or the one its missing folders
+    // are made in at the first write.
+    for (std::string probe(WithoutTrailingSlashes(value));; probe = FolderOf(probe)) {
+        struct stat st {};
+        if (::stat(probe.c_str(), &st) == 0) {
+            if (!S_ISDIR(st.st_mode) || ::faccessat(AT_FDCWD, probe.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+                return std::nullopt;
+            return value;
+        }
+        if (errno != ENOENT || probe == "/")
+            return std::nullopt;
+    }
+}
+
 std::optional<std::string> UserConfigFolder(const std::optional<std::string>& xdgConfigHome, std::string_view home)
 {
     if (xdgConfigHome && xdgConfigHome->starts_with('/'))
@@ -118,9 +139,8 @@ ProgramPlace CurrentProgramPlace()
     place.installBinFolder = Resolved(QUILLO_INSTALL_BINDIR);
     const std::string folder = FolderOf(place.executable);
     place.folderWritable = ::access(folder.empty() ? "." : folder.c_str(), W_OK) == 0;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"))
-        place.xdgConfigHome = xdg;
-    place.home = HomeFolder();
+    place.xdgConfigHome = UsableConfigHome(std::getenv("XDG_CONFIG_HOME"));
+    place.home = UserHome(std::getenv("HOME"));
     return place;
 }
 

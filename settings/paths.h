@@ -30,6 +30,18 @@ struct ProgramPlace {
     std::string home;             // the user's home folder
 };
 
+// The user's home folder: homeVariable (HOME) when it is an absolute path;
+// when it is unset, empty or relative, the home the user database gives
+// (empty when that gives none).
+std::string UserHome(const char* homeVariable);
+
+// value (XDG_CONFIG_HOME) when it is an absolute path to a folder the user
+// may make files in, or to one that can be made (its nearest existing
+// folder is such a folder); nothing when it is unset, empty, relative, a
+// file, or a folder the user cannot write, as the XDG rules say such a
+// value is ignored.
+std::optional<std::string> UsableConfigHome(const char* value);
+
 // The user's configuration folder for the program: "$XDG_CONFIG_HOME/quillo",
 // or "<home>/.config/quillo" when XDG_CONFIG_HOME is unset, empty or not an
 // absolute path (such a value is to be ignored). Nothing when neither gives

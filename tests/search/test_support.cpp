@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -81,6 +82,44 @@ std::string FailureWithFileSizeLimit(std::size_t limit, const std::function<void
     return message;
 }
 
+std::string InChild(const std::function<std::string()>& body, std::optional<uid_t> user)
+{
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        throw std::runtime_error("pipe failed");
+    const pid_t child = ::fork();
+    if (child < 0)
+        throw std::runtime_error("fork failed");
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        std::string message;
+        if (user && (::setgroups(0, nullptr) != 0 || ::setgid(*user) != 0 || ::setuid(*user) != 0)) {
+            message = "cannot become the user";
+        } else {
+            try {
+                message = body();
+            } catch (const Failure& failure) {
+                message = failure.what();
+            } catch (const std::exception& other) {
+                message = std::string("other exception: ") + other.what();
+            }
+        }
+        const bool sent = ::write(pipeFds[1], message.data(), message.size()) == static_cast<ssize_t>(message.size());
+        ::_exit(sent ? 0 : 1);
+    }
+    ::close(pipeFds[1]);
+    std::string message;
+    char buffer[512];
+    for (ssize_t got; (got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        message.append(buffer, static_cast<std::size_t>(got));
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return "the child process failed";
+    return message;
+}
+
 std::vector<std::string> LeftoverTemporaries(const std::filesystem::path& folder)
 {
     std::vector<std::string> found;
@@ -88,7 +127,7 @@ std::vector<std::string> LeftoverTemporaries(const std::filesystem::path& folder
     for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
          !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (name.starts_with(".") && name.ends_with(".tmp"))
+        if (name.starts_with(".quillo-") || (name.starts_with(".") && name.ends_with(".tmp")))
             found.push_back(it->path().string());
     }
     return found;

@@ -7,7 +7,9 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
+#include <sys/types.h>
 #include <utility>
 #include <vector>
 
@@ -32,6 +34,16 @@ std::string ReadAll(const std::string& path);
 // on a full disk (a write beyond it fails; SIGXFSZ is ignored there), and
 // gives the message of the quillo::Failure that body raised, or "no failure".
 std::string FailureWithFileSizeLimit(std::size_t limit, const std::function<void()>& body);
+
+// The unprivileged user the tests that run as root drop to: nobody, whose
+// group has the same number.
+constexpr uid_t Nobody = 65534;
+
+// Runs body in a child process, as user (no supplementary groups, group and
+// user id both user) when given, which needs root; gives what body returned,
+// the message of a quillo::Failure it raised, or a text naming what else
+// went wrong.
+std::string InChild(const std::function<std::string()>& body, std::optional<uid_t> user = std::nullopt);
 
 // Temporary files left in folder or below it by an interrupted save.
 std::vector<std::string> LeftoverTemporaries(const std::filesystem::path& folder);

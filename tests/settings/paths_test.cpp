@@ -1,6 +1,15 @@
 #include "settings/paths.h"
 
+#include "search/test_support.h"
+#include "settings/temp_folder.h"
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quillo {
 namespace {
@@ -88,6 +97,115 @@ TEST(UserConfigFolder, RootFolderAsConfigHome)
     EXPECT_EQ(UserConfigFolder(std::string("/"), "/home/ann"), "/quillo");
     EXPECT_EQ(UserConfigFolder(std::nullopt, "/"), "/.config/quillo");
     EXPECT_EQ(UserConfigFolder(std::string("x"), "relative"), std::nullopt);
+}
+
+// HOME counts only as an absolute path; otherwise the user database says
+// where the home is.
+TEST(UserHome, RelativeOrMissingHomeIsTheUsersHomeFromTheDatabase)
+{
+    const passwd* user = ::getpwuid(::geteuid());
+    ASSERT_NE(user, nullptr);
+    const std::string database = user->pw_dir;
+    const std::pair<const char*, std::string> cases[] = {
+        {"/home/ann", "/home/ann"}, {"/", "/"},         {"relative/home", database}, {".", database},
+        {"~/ann", database},        {"", database},     {nullptr, database},
+    };
+    for (const auto& [home, expected] : cases)
+        EXPECT_EQ(UserHome(home), expected) << (home ? home : "unset");
+}
+
+struct ConfigHomeCase {
+    const char* name;
+    std::function<std::string(const TempFolder&)> value; // XDG_CONFIG_HOME made in the folder
+    bool usable;
+    bool asUser; // judged by an unprivileged user (root may write any folder)
+};
+
+void PrintTo(const ConfigHomeCase& c, std::ostream* os) { *os << c.name; }
+
+class ConfigHome : public testing::TestWithParam<ConfigHomeCase> {};
+
+TEST_P(ConfigHome, IgnoredUnlessAnAbsolutePathToAUsableFolder)
+{
+    const ConfigHomeCase& c = GetParam();
+    TempFolder folder;
+    ASSERT_EQ(::chmod(folder.path().c_str(), 0755), 0);
+    const std::string value = c.value(folder);
+    const auto judge = [&] {
+        const auto usable = UsableConfigHome(value.empty() ? nullptr : value.c_str());
+        if (!usable)
+            return std::string("ignored");
+        return *usable == value ? std::string("usable") : "changed to " + *usable;
+    };
+    const bool drop = c.asUser && ::geteuid() == 0;
+    EXPECT_EQ(drop ? test::InChild(judge, test::Nobody) : judge(), c.usable ? "usable" : "ignored");
+}
+
+std::string MakeFolder(const TempFolder& f, const char* name, std::filesystem::perms perms)
+{
+    std::filesystem::create_directories(f / name);
+    std::filesystem::permissions(f / name, perms);
+    return f / name;
+}
+
+std::string MakeFile(const TempFolder& f, const char* name)
+{
+    std::ofstream(f / name) << "not a folder";
+    return f / name;
+}
+
+constexpr auto Open = std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+                      std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
+                      std::filesystem::perms::others_exec;
+constexpr auto ReadOnly = Open & ~std::filesystem::perms::owner_write;
+constexpr auto WritableForAll = std::filesystem::perms::all;
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ConfigHome,
+    testing::Values(
+        ConfigHomeCase{"Unset", [](const TempFolder&) { return std::string(); }, false, false},
+        ConfigHomeCase{"Relative", [](const TempFolder&) { return std::string("cfg"); }, false, false},
+        ConfigHomeCase{"RelativeToAFolderThatIsThere", [](const TempFolder&) { return std::string("."); }, false,
+                       false},
+        ConfigHomeCase{"OwnFolder", [](const TempFolder& f) { return MakeFolder(f, "cfg", Open); }, true, false},
+        ConfigHomeCase{"OwnFolderWithSlash", [](const TempFolder& f) { return MakeFolder(f, "cfg", Open) + "/"; },
+                       true, false},
+        ConfigHomeCase{"MissingFoldersMadeAtTheFirstWrite",
+                       [](const TempFolder& f) { return MakeFolder(f, "cfg", Open) + "/new/deeper"; }, true, false},
+        ConfigHomeCase{"LinkToAFolder",
+                       [](const TempFolder& f) {
+                           std::filesystem::create_directory_symlink(MakeFolder(f, "cfg", Open), f / "link");
+                           return f / "link";
+                       },
+                       true, false},
+        ConfigHomeCase{"AFile", [](const TempFolder& f) { return MakeFile(f, "cfg"); }, false, false},
+        ConfigHomeCase{"BelowAFile", [](const TempFolder& f) { return MakeFile(f, "cfg") + "/sub"; }, false, false},
+        ConfigHomeCase{"ReadOnlyFolder", [](const TempFolder& f) { return MakeFolder(f, "cfg", ReadOnly); }, false,
+                       true},
+        ConfigHomeCase{"MissingBelowAReadOnlyFolder",
+                       [](const TempFolder& f) { return MakeFolder(f, "cfg", ReadOnly) + "/new"; }, false, true},
+        ConfigHomeCase{"FolderWritableForAll",
+                       [](const TempFolder& f) { return MakeFolder(f, "cfg", WritableForAll); }, true, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The running program takes both rules from its environment: a relative HOME
+// and an XDG_CONFIG_HOME naming a file are not used.
+TEST(CurrentProgramPlace, IgnoresARelativeHomeAndAConfigHomeThatIsAFile)
+{
+    TempFolder folder;
+    const std::string file = MakeFile(folder, "cfg");
+    const auto keep = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value ? std::optional<std::string>(value) : std::nullopt;
+    };
+    const auto home = keep("HOME"), xdg = keep("XDG_CONFIG_HOME");
+    ::setenv("HOME", "relative/home", 1);
+    ::setenv("XDG_CONFIG_HOME", file.c_str(), 1);
+    const ProgramPlace place = CurrentProgramPlace();
+    for (const auto& [name, value] : {std::pair("HOME", home), std::pair("XDG_CONFIG_HOME", xdg)})
+        value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
+    EXPECT_EQ(place.xdgConfigHome, std::nullopt);
+    EXPECT_EQ(place.home, ::getpwuid(::geteuid())->pw_dir);
 }
 
 } // namespace

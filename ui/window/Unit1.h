@@ -71,7 +71,8 @@ public:
     void FormCreate();
     // Runs for every close of the window that is carried out: asks a run to
     // stop, writes the options and releases the settings object. When the
-    // settings cannot be written the close does not take place.
+    // settings cannot be written the close does not take place the first
+    // time; a later close of the window goes through without them.
     void FormClose();
     void CmdOpenClick();
     void CmdSaveClick();

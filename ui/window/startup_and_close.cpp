@@ -1,5 +1,6 @@
 #include "ui/window/startup_and_close.h"
 
+#include "search/failure.h"
 #include "search/run_flags.h"
 #include "settings/ini_file.h"
 #include "settings/options.h"
@@ -54,8 +55,25 @@ void StartupAndClose::WriteSettings()
     ProfileChanges changes;
     AddOptions(changes, options);
     AddWindowPlace(changes, CurrentWindowPlace(window_));
-    store_->Write(changes);
+    WriteOrGiveUp(changes);
     store_.reset();
+}
+
+// The first refused write is raised: the close shows it and does not take
+// place, so the user learns that the options will not be kept and may mend
+// the file. Once that has been shown, a later close goes through without
+// them, so that a file that can never be written does not keep the window
+// open for good.
+void StartupAndClose::WriteOrGiveUp(const ProfileChanges& changes)
+{
+    try {
+        store_->Write(changes);
+    } catch (const Failure&) {
+        if (!writeRefused_) {
+            writeRefused_ = true;
+            throw;
+        }
+    }
 }
 
 bool StartupAndClose::CloseRequested(const std::function<bool()>& formClose)

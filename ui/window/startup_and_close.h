@@ -12,6 +12,7 @@ class QWidget;
 
 namespace quillo {
 
+class ProfileChanges;
 class TIniFile;
 struct WindowLayout;
 
@@ -51,25 +52,30 @@ public:
     // size, position and maximized state (ui/window_place.h).
     void ReadSettings();
     // Writes the options and the window's place in one write of the file and
-    // releases the settings object; nothing once it has been released. Raises
-    // the write's failure, with the file unchanged, and keeps the object.
+    // releases the settings object; nothing once it has been released. The
+    // first time the write is refused, raises its failure and keeps the
+    // object; after that, a refused write releases the object unwritten.
     void WriteSettings();
 
     // Every close request of the window comes here; returns whether the
     // window closes. formClose runs the window's close handler and returns
     // whether it completed: a close it could not complete (the settings file
-    // cannot be written) is refused, and the next one runs it again. During
+    // cannot be written) is refused, and the next one runs it again and
+    // goes through, written or not (see WriteSettings). During
     // start-up a close is carried out once: the remaining "/GO" runs still
     // take place, and later requests only ask a run to stop.
     bool CloseRequested(const std::function<bool()>& formClose);
 
 private:
+    void WriteOrGiveUp(const ProfileChanges& changes);
+
     QWidget& window_;
     const WindowLayout& controls_;
     std::string settingsFile_;
     std::unique_ptr<TIniFile> store_;
     bool starting_ = false;
     bool closedWhileStarting_ = false;
+    bool writeRefused_ = false; // a close has shown that the file cannot be written
 };
 
 } // namespace quillo

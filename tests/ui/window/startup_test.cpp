@@ -184,30 +184,117 @@ TEST_F(StartupTest, ForeignLinesKeysAndSectionsSurviveAClose)
                               "One Instance=0\r\nDefault Operator=0\r\n");
 }
 
-TEST_F(StartupTest, ReadOnlySettingsRefuseEveryCloseUntilWritable)
+// A settings file that cannot be written: how it is made so, and how it is
+// mended.
+struct UnwritableSettings {
+    const char* name;
+    const char* settings;                           // the settings file, in the test's folder
+    std::function<void(const QTemporaryDir&)> make; // after start-up
+    std::function<void(const QTemporaryDir&)> mend;
+};
+
+void PrintTo(const UnwritableSettings& u, std::ostream* os)
 {
-    Write("quillo.ini", "[Options]\n");
-    ASSERT_TRUE(Start());
-    form->show();
-    ASSERT_EQ(::chmod(dir.filePath("quillo.ini").toLocal8Bit().constData(), 0444), 0);
-    const QString message = QString::fromStdString("Unable to write to " + Path("quillo.ini") + ".");
-    form->close();
-    Item("Exit1")->trigger();
-    ASSERT_EQ(dialogs.failures.size(), 2u);
-    for (const auto& f : dialogs.failures) {
-        EXPECT_EQ(f.caption, "Quillo");
-        EXPECT_EQ(f.text, message);
+    *os << u.name;
+}
+
+void ChangeMode(const QTemporaryDir& dir, const char* name, mode_t mode)
+{
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.filePath(name)).constData(), mode), 0);
+}
+
+const UnwritableSettings UnwritableKinds[] = {
+    {"ReadOnlyFile", "quillo.ini", [](const QTemporaryDir& d) { ChangeMode(d, "quillo.ini", 0444); },
+     [](const QTemporaryDir& d) { ChangeMode(d, "quillo.ini", 0644); }},
+    {"FolderThatIsAFile", "cfg/quillo.ini",
+     [](const QTemporaryDir& d) {
+         QFile file(d.filePath("cfg"));
+         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+     },
+     [](const QTemporaryDir& d) { ASSERT_TRUE(QFile::remove(d.filePath("cfg"))); }},
+    {"LinkIntoProc", "proc.ini",
+     [](const QTemporaryDir& d) { ASSERT_TRUE(QFile::link("/proc/self/status", d.filePath("proc.ini"))); },
+     [](const QTemporaryDir& d) { ASSERT_TRUE(QFile::remove(d.filePath("proc.ini"))); }},
+};
+
+class UnwritableSettingsTest : public StartupTest, public ::testing::WithParamInterface<UnwritableSettings> {
+protected:
+    void StartWith(const UnwritableSettings& u)
+    {
+        form = std::make_unique<TForm1>(dialogs);
+        form->SetFileListFile(Path("quillo.lst"));
+        form->SetSettingsFile(Path(u.settings));
+        ASSERT_TRUE(form->Invoke(&TForm1::FormCreate));
+        form->show();
+        u.make(dir);
     }
+    QString Message(const UnwritableSettings& u)
+    {
+        return QString::fromStdString("Unable to write to " + Path(u.settings) + ".");
+    }
+};
+
+// The first close says that the options cannot be written and the window
+// stays, so that the file can be mended; the next close writes them if it
+// now can.
+TEST_P(UnwritableSettingsTest, FirstCloseRefusedThenAMendedFileIsWritten)
+{
+    const UnwritableSettings& u = GetParam();
+    Write("quillo.ini", "[Options]\n");
+    StartWith(u);
+    form->close();
+    ASSERT_EQ(dialogs.failures.size(), 1u);
+    EXPECT_EQ(dialogs.failures[0].caption, "Quillo");
+    EXPECT_EQ(dialogs.failures[0].text, Message(u));
     EXPECT_TRUE(form->isVisible());
     EXPECT_TRUE(CancelRequested);
     EXPECT_NE(form->Settings(), nullptr);
-    EXPECT_EQ(Settings(), "[Options]\n");
 
-    ASSERT_EQ(::chmod(dir.filePath("quillo.ini").toLocal8Bit().constData(), 0644), 0);
+    u.mend(dir);
     form->close();
     EXPECT_FALSE(form->isVisible());
-    EXPECT_EQ(Settings(), DefaultSettingsAndPlace());
+    EXPECT_EQ(dialogs.failures.size(), 1u);
+    EXPECT_EQ(form->Settings(), nullptr);
+    EXPECT_EQ(Read(dir.filePath(u.settings)), DefaultSettingsAndPlace());
 }
+
+// A file that stays unwritable cannot keep the window open for good: the
+// second close of the window, by File > Exit or the close box, closes it
+// without a word and without writing.
+TEST_P(UnwritableSettingsTest, SecondCloseClosesWithoutWriting)
+{
+    const UnwritableSettings& u = GetParam();
+    const std::function<void()> closes[] = {
+        [&] { Item("Exit1")->trigger(); },
+        [&] { form->windowHandle()->close(); }, // as the window manager's close request arrives
+    };
+    for (const auto& first : closes) {
+        for (const auto& second : closes) {
+            // Each window refuses its own first close.
+            dialogs.failures.clear();
+            QFile::remove(dir.filePath(u.settings));
+            QFile::remove(dir.filePath("cfg"));
+            Write("quillo.ini", "[Options]\n");
+            StartWith(u);
+            const QFileInfo settings(dir.filePath(u.settings));
+            const bool plainFile = settings.isFile() && !settings.isSymLink();
+            const QByteArray before = plainFile ? Read(settings.filePath()) : "";
+            first();
+            ASSERT_EQ(dialogs.failures.size(), 1u);
+            EXPECT_EQ(dialogs.failures[0].text, Message(u));
+            EXPECT_TRUE(form->isVisible());
+            second();
+            EXPECT_FALSE(form->isVisible());
+            EXPECT_EQ(dialogs.failures.size(), 1u);
+            EXPECT_EQ(form->Settings(), nullptr);
+            if (plainFile)
+                EXPECT_EQ(Read(settings.filePath()), before);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, UnwritableSettingsTest, ::testing::ValuesIn(UnwritableKinds),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---- the window's size, position and maximized state --------------------------
 
@@ -710,6 +797,76 @@ INSTANTIATE_TEST_SUITE_P(
                       LoopClose{"CloseBoxWithoutARunEndsAtOnce", CloseBy::CloseBox, During::Idle, true,
                                 SaveTo::Nothing}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// In the program's own loop, with a settings file that can never be written
+// (its folder is a file, as when XDG_CONFIG_HOME names one): the first close
+// is refused with its message box, the second ends the loop and the program.
+class UnwritableLoopCloseTest : public StartupTest, public ::testing::WithParamInterface<std::pair<CloseBy, CloseBy>> {};
+
+TEST_P(UnwritableLoopCloseTest, FirstCloseRefusedSecondEndsTheLoop)
+{
+    Write("cfg", "a file where the folder should be");
+    dialogs.modalLoopMs = 30;
+    form = std::make_unique<TForm1>(dialogs);
+    form->SetFileListFile(Path("quillo.lst"));
+    form->SetSettingsFile(Path("cfg/quillo.ini"));
+
+    const auto close = [&](CloseBy by) {
+        if (by == CloseBy::ExitItem)
+            Item("Exit1")->trigger();
+        else
+            form->windowHandle()->close(); // as the window manager's close request arrives
+    };
+    int closes = 0;
+    bool inFirstClose = false; // its message box runs a loop of its own
+    bool visibleAfterFirst = false;
+    QTimer closer;
+    closer.setInterval(0);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (!form->isVisible() || closes == 2 || inFirstClose)
+            return; // not shown yet, done, or the first close's message is up
+        if (closes == 0) {
+            ++closes;
+            inFirstClose = true;
+            close(GetParam().first);
+            inFirstClose = false;
+            visibleAfterFirst = form->isVisible();
+        } else {
+            ++closes;
+            close(GetParam().second);
+        }
+    });
+    QTimer guard; // a loop that never ends fails here instead of hanging
+    guard.setSingleShot(true);
+    bool guardFired = false;
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        guardFired = true;
+        QCoreApplication::exit(1);
+    });
+    closer.start();
+    guard.start(30000);
+
+    EXPECT_EQ(RunMainWindow(*form), 0);
+    closer.stop();
+    guard.stop();
+    EXPECT_FALSE(guardFired) << "the event loop did not end after the second close";
+    EXPECT_EQ(closes, 2);
+    EXPECT_TRUE(visibleAfterFirst);
+    EXPECT_FALSE(form->isVisible());
+    ASSERT_EQ(dialogs.failures.size(), 1u);
+    EXPECT_EQ(dialogs.failures[0].text, QString::fromStdString("Unable to write to " + Path("cfg/quillo.ini") + "."));
+    EXPECT_EQ(dialogs.waited, std::vector<bool>{true}); // the message box's own loop ran until answered
+    EXPECT_EQ(Read(dir.filePath("cfg")), "a file where the folder should be");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Loop, UnwritableLoopCloseTest,
+    ::testing::Values(std::pair(CloseBy::ExitItem, CloseBy::ExitItem), std::pair(CloseBy::CloseBox, CloseBy::ExitItem),
+                      std::pair(CloseBy::ExitItem, CloseBy::CloseBox)),
+    [](const auto& info) {
+        const auto by = [](CloseBy b) { return b == CloseBy::ExitItem ? "Exit" : "CloseBox"; };
+        return std::string(by(info.param.first)) + "Then" + by(info.param.second);
+    });
 
 } // namespace
 } // namespace quillo::test
