@@ -287,8 +287,9 @@ TEST_P(UnwritableSettingsTest, SecondCloseClosesWithoutWriting)
             EXPECT_FALSE(form->isVisible());
             EXPECT_EQ(dialogs.failures.size(), 1u);
             EXPECT_EQ(form->Settings(), nullptr);
-            if (plainFile)
+            if (plainFile) {
                 EXPECT_EQ(Read(settings.filePath()), before);
+            }
         }
     }
 }
