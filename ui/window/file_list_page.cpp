@@ -70,6 +70,12 @@ void FileListPage::Append(const std::string& entry)
     list_.addItem(item);
 }
 
+void FileListPage::AppendAll(const std::vector<std::string>& entries)
+{
+    for (const std::string& entry : entries)
+        Append(entry);
+}
+
 void FileListPage::AppendChosen(const QStringList& names)
 {
     for (const QString& name : names)
