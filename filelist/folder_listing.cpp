@@ -133,7 +133,12 @@ bool Readable(int folder, const char* name, bool skipBinary)
             readable = false;
         if (n <= 0)
             break;
+        const std::size_t asked = probe.size() - got;
         got += static_cast<std::size_t>(n);
+        // A regular file reads short only at its end: no second read to
+        // learn that.
+        if (static_cast<std::size_t>(n) < asked)
+            break;
     }
     ::close(fd);
     return readable && std::memchr(probe.data(), 0, got) == nullptr;

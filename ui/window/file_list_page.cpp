@@ -10,6 +10,9 @@
 
 #include <QCoreApplication>
 #include <QListWidget>
+#include <QSignalBlocker>
+
+#include <algorithm>
 
 #include <filesystem>
 #include <system_error>
@@ -72,8 +75,27 @@ void FileListPage::Append(const std::string& entry)
 
 void FileListPage::AppendAll(const std::vector<std::string>& entries)
 {
-    for (const std::string& entry : entries)
-        Append(entry);
+    // One insertion for the lot: the list box and its views hear of the new
+    // rows once, not once per entry. The bytes behind each entry are not
+    // shown, so nobody needs telling when they are set.
+    const auto room = static_cast<std::size_t>(std::max(limit_ - list_.count(), 0));
+    const std::size_t taken = std::min(entries.size(), room);
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(taken));
+    for (std::size_t i = 0; i < taken; ++i)
+        texts.append(FromBytes(entries[i]));
+    const int first = list_.count();
+    list_.addItems(texts);
+    {
+        const QSignalBlocker quiet(list_.model());
+        for (std::size_t i = 0; i < taken; ++i) {
+            const std::string& entry = entries[i];
+            list_.item(first + static_cast<int>(i))
+                ->setData(Qt::UserRole, QByteArray(entry.data(), static_cast<qsizetype>(entry.size())));
+        }
+    }
+    if (taken < entries.size())
+        throw Failure(std::string(MsgUnableToInsertLine));
 }
 
 void FileListPage::AppendChosen(const QStringList& names)
