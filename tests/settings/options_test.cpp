@@ -115,7 +115,8 @@ TEST(AddFolderSection, ReadAsStoredOrAsTheDefaults)
          {"/src", "", ".git;.hg;.svn;node_modules", false, true}},
         {"EmptySkipsStayEmpty", "[Add Folder]\nSkip Folders=\nSkip Binary=0\nFile Names=*.c;*.h\n",
          {"", "*.c;*.h", "", true, false}},
-        {"FlagsAsTheOptionsReadThem", "[Add Folder]\nSubfolders=x\nSkip Binary=$0\n", {"", "", ".git;.hg;.svn;node_modules", true, false}},
+        {"FlagsAsTheOptionsReadThem", "[Add Folder]\nSubfolders=x\nSkip Binary=$0\n",
+         {"", "", ".git;.hg;.svn;node_modules", true, false}},
     };
     for (const auto& c : cases) {
         TempFolder folder;

@@ -363,7 +363,8 @@ TEST_F(AddFolderTest, AppendsTheTreeInNameOrderAndKeepsTheValuesForTheNextStart)
     const AddFolderChoice typed = Choice(dir.filePath("src/"), "*.cpp; *.h");
     dialogs.addFolderAnswers.push_back(typed);
     Click("cmdFLAddFolder");
-    EXPECT_EQ(Listed(), (Entries{"first", root + "/a.h", root + "/b.cpp", root + "/lib/c.cpp", root + "/lib/deep/d.cpp"}));
+    EXPECT_EQ(Listed(),
+              (Entries{"first", root + "/a.h", root + "/b.cpp", root + "/lib/c.cpp", root + "/lib/deep/d.cpp"}));
     ASSERT_EQ(dialogs.addFolderShown.size(), 1u);
     EXPECT_EQ(dialogs.addFolderShown[0], shownFirst);
     EXPECT_TRUE(dialogs.messages.empty());
