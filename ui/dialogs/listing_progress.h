@@ -7,6 +7,8 @@
 // the window in the middle of the listing; once it shows, it is modal.
 #pragma once
 
+#include "ui/dialogs/dialogs.h"
+
 #include <QDialog>
 
 #include <chrono>
@@ -49,6 +51,7 @@ private:
 template <typename Listing>
 bool ListWithProgress(QWidget* window, ListingProgressDialog::Clock::duration showAfter, Listing&& listing)
 {
+    const ReactivateOnClose reactivate;
     ListingProgressDialog progress(window, showAfter);
     return listing([&progress](std::size_t found) { return progress.Tell(found); });
 }

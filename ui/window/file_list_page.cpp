@@ -73,7 +73,7 @@ void FileListPage::Append(const std::string& entry)
     list_.addItem(item);
 }
 
-void FileListPage::AppendAll(const std::vector<std::string>& entries)
+void FileListPage::AppendAll(std::span<const std::string> entries)
 {
     // One insertion for the lot: the list box and its views hear of the new
     // rows once, not once per entry. The bytes behind each entry are not

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,7 @@ public:
     void Append(const std::string& entry);
     // Entries in order; stops with "Unable to insert a line" when the list
     // is full, keeping those added before.
-    void AppendAll(const std::vector<std::string>& entries);
+    void AppendAll(std::span<const std::string> entries);
     // Names from the open dialog, as file-system bytes, in order.
     void AppendChosen(const QStringList& names);
     // Dropped paths in drop order: a file is added if it exists; for a folder

@@ -8,6 +8,9 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
+#include <span>
+
 namespace quillo {
 namespace {
 
@@ -52,16 +55,28 @@ bool FolderAdding::Run()
     const FolderTreeOptions options{values_.fileNames, values_.skipFolders, values_.subfolders, values_.skipBinary};
     const std::string folder = FolderPath(choice->folder);
     std::vector<std::string> paths;
-    const bool complete = ListWithProgress(&window_, showAfter_, [&](const ListingProgress& progress) {
-        return ListFolderTree(folder, options, paths, progress);
-    });
+    bool complete = false;
+    {
+        const ReactivateOnClose reactivate;
+        ListingProgressDialog progress(&window_, showAfter_);
+        complete = ListFolderTree(folder, options, paths,
+                                  [&progress](std::size_t found) { return progress.Tell(found); });
+        // Added in parts, with the events running between them as during the
+        // listing: a list box takes a hundred thousand entries in a good part
+        // of a second. What was found is added whole, Cancel or not.
+        constexpr std::size_t Part = 4096;
+        const std::span<const std::string> found(paths);
+        for (std::size_t at = 0; at < found.size(); at += Part) {
+            list_.AppendAll(found.subspan(at, std::min(Part, found.size() - at)));
+            progress.Tell(found.size());
+        }
+    }
     if (paths.empty()) {
         // A listing the user stopped needs no telling.
         if (complete)
             dialogs_.MessageDialog(&window_, MsgKind::Information, QStringLiteral("No files matched"), MsgOk);
         return false;
     }
-    list_.AppendAll(paths);
     return true;
 }
 
