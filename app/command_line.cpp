@@ -38,9 +38,12 @@ void ApplyCommandLine(const std::vector<std::string>& parameters, CommandLineHos
     auto param = [&](std::size_t i) -> const std::string& { return parameters[i - 1]; };
 
     const std::string& target = param(1);
-    const std::vector<std::string> files = ExpandFilePattern(target);
+    std::vector<std::string> files;
+    const bool listed = host.ListPattern(target, files);
     if (files.empty()) {
-        host.ShowWrongFilename();
+        // A listing the user stopped needs no telling.
+        if (listed)
+            host.ShowWrongFilename();
     } else if (HasWildcard(target)) {
         for (const std::string& file : files)
             host.AppendFileEntry(file);

@@ -2,6 +2,8 @@
 // operator word, and "/GO" to start runs, applied once at start-up.
 #pragma once
 
+#include "filelist/folder_listing.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -15,6 +17,12 @@ public:
     // "Wrong filename!" with the caption "Error:" and the error icon.
     virtual void ShowWrongFilename() = 0;
     virtual void AppendFileEntry(const std::string& entry) = 0;
+    // The files parameter 1 names (ExpandFilePattern) appended to files;
+    // false when the listing was stopped before its end.
+    virtual bool ListPattern(const std::string& pattern, std::vector<std::string>& files)
+    {
+        return ExpandFilePattern(pattern, files, {});
+    }
     // Replaces the file list by the list file's lines; raises "Cannot open
     // file %s" and leaves the list as it was when it cannot be opened.
     virtual void LoadFileList(const std::string& listFile) = 0;

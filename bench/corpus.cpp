@@ -499,4 +499,26 @@ ManyFiles PrepareManyFiles(const std::string& folder, std::uint64_t fileCount, s
     return many;
 }
 
+std::string PrepareManyTree(const ManyFiles& many)
+{
+    const std::string tree = many.folder.substr(0, many.folder.rfind('/')) + "/tree";
+    const std::string stampPath = tree + ".stamp";
+    Stamp stamp;
+    if (ReadStamp(stampPath, "quillo-bench many tree 1", stamp) && StampNumber(stamp, "files") == many.files)
+        return tree;
+    std::filesystem::remove_all(tree);
+    for (std::uint64_t i = 0; i < many.files; ++i) {
+        char below[64], name[32];
+        std::snprintf(below, sizeof below, "/a%llu/b%llu/c%llu", static_cast<unsigned long long>(i / 10000),
+                      static_cast<unsigned long long>(i / 1000 % 10), static_cast<unsigned long long>(i / 100 % 10));
+        std::snprintf(name, sizeof name, "/f%06llu.txt", static_cast<unsigned long long>(i));
+        const std::string folder = tree + below;
+        if (i % 100 == 0)
+            std::filesystem::create_directories(folder);
+        std::filesystem::create_hard_link(many.folder + name, folder + name);
+    }
+    WriteStamp(stampPath, "quillo-bench many tree 1", {{"files", std::to_string(many.files)}});
+    return tree;
+}
+
 } // namespace bench

@@ -68,6 +68,11 @@ struct ManyFiles {
 // reused while the stamp matches.
 ManyFiles PrepareManyFiles(const std::string& folder, std::uint64_t fileCount, std::uint64_t fileBytes, bool verbose);
 
+// The files of many spread over nested folders, as hard links: folder/many/
+// tree/aN/bN/cN, a hundred files in each of a thousand folders three deep.
+// Made once and reused while its stamp matches. Returns the tree's folder.
+std::string PrepareManyTree(const ManyFiles& many);
+
 // Reuses the corpus under folder when its stamp matches this generator and
 // shape and every file has the size the stamp records; writes it otherwise.
 // Throws std::runtime_error when the folder cannot be written.

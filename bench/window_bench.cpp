@@ -12,7 +12,9 @@
 //            and the peak resident memory of the process over W3; and HW,
 //            reverse logic over the file of 40 million short lines with the
 //            "Output List" page in front and clicks posted during it (against
-//            the same run of the engine alone).
+//            the same run of the engine alone); AF, "Add Folder" over the
+//            bench's 100,000 small files spread over nested folders, against
+//            `find DIR -type f | sort`, with clicks posted while it lists.
 // The platform itself comes from QT_QPA_PLATFORM; --platform names the figures.
 
 #include "bench_common.h"
@@ -152,6 +154,9 @@ public:
 
 constexpr double MiB = 1024.0 * 1024.0;
 
+// The files of the tree "Add Folder" lists: those of quillo-bench's many files.
+constexpr std::uint64_t ManyTreeFiles = 100'000;
+
 void Usage()
 {
     std::fprintf(stderr, "usage: quillo-window-bench --out FILE.json --corpus FOLDER --platform offscreen|xcb "
@@ -203,9 +208,14 @@ int main(int argc, char** argv)
         files.push_back(f.crlfPath);
     Warm(files);
     HugeFile huge;
+    std::string tree;
+    std::uint64_t treeFiles = 0;
     if (xcb) {
         try {
             huge = PrepareHugeFile(corpusFolder, hugeLines, true);
+            const ManyFiles many = PrepareManyFiles(corpusFolder, ManyTreeFiles, 1000, true);
+            tree = PrepareManyTree(many);
+            treeFiles = many.files;
         } catch (const std::exception& e) {
             Fail(std::string("huge file: ") + e.what());
         }
@@ -341,6 +351,47 @@ int main(int argc, char** argv)
         }
     }
 
+    // AF: the tree added through "Add Folder" (its dialog answered at once
+    // with the default masks), against find and sort over the same tree.
+    std::vector<double> addFolder, addFolderAll, findSort;
+    ClickProbe addProbe(Control<QLabel>(form, "Label1"));
+    if (xcb) {
+        const std::string find = "find '" + tree + "' -type f | LC_ALL=C sort > /dev/null";
+        Expect(std::system(find.c_str()) == 0, "find over the tree failed"); // warms the caches
+        dialogs.addFolderAnswer =
+            quillo::AddFolderChoice{QString::fromStdString(tree), "", ".git;.hg;.svn;node_modules", true, true};
+        for (int run = 1; run <= runs; ++run) {
+            form.cmdFLClearClick();
+            settle(3);
+            ::malloc_trim(0);
+            addProbe.Start();
+            const auto start = Clock::now();
+            form.cmdFLAddFolderClick();
+            addFolder.push_back(SecondsSince(start));
+            addProbe.Stop();
+            QCoreApplication::processEvents();
+            Expect(form.FileCount() == treeFiles,
+                   "Add Folder listed " + std::to_string(form.FileCount()) + " files of " + std::to_string(treeFiles));
+            // The same without the look into each file for a zero byte: what
+            // the listing itself costs.
+            dialogs.addFolderAnswer->skipBinary = false;
+            form.cmdFLClearClick();
+            settle(3);
+            const auto allStart = Clock::now();
+            form.cmdFLAddFolderClick();
+            addFolderAll.push_back(SecondsSince(allStart));
+            dialogs.addFolderAnswer->skipBinary = true;
+            Expect(form.FileCount() == treeFiles, "Add Folder without the binary test listed " +
+                                                      std::to_string(form.FileCount()) + " files");
+            const auto findStart = Clock::now();
+            Expect(std::system(find.c_str()) == 0, "find over the tree failed");
+            findSort.push_back(SecondsSince(findStart));
+            std::fprintf(stderr, "add folder run %d of %d: AF %.3f AF2 %.3f find %.3f\n", run, runs,
+                         addFolder.back(), addFolderAll.back(), findSort.back());
+        }
+        form.cmdFLClearClick();
+    }
+
     const double e1 = Median(engineSingle), w = Median(windowSingle);
     std::printf("\n%-3s %-56s %9s %7s  %s\n", "", "figure", "median s", "ratio", "target");
     auto row = [](const char* id, const char* what, double s, double ratio, double target, const char* of) {
@@ -401,6 +452,20 @@ int main(int argc, char** argv)
         json.SetNumber("huge_window_s", hw);
         json.SetNumber("huge_max_event_delay_ms", hugeDelay);
         json.SetNumber("peak_rss_mb", peakMiB);
+
+        const double af = Median(addFolder), found = Median(findSort), afDelay = addProbe.MaxDelayMs();
+        std::printf("\n");
+        row("F", "find DIR -type f | sort, the 100,000-file tree", found, 1.0, 0, "");
+        row("AF", "Add Folder, the same tree, default masks", af, af / found, 2.0, "F");
+        const double afAll = Median(addFolderAll);
+        row("AF2", "the same, \"Skip binary files\" off (no file read)", afAll, afAll / found, 2.0, "F");
+        std::printf("largest delay of %d clicks posted during AF: %.2f ms (target <= 100 ms: %s)\n", addProbe.Clicks(),
+                    afDelay, afDelay <= 100 ? "met" : "MISSED");
+        Expect(addProbe.Clicks() > 0, "no click was handled during AF");
+        json.SetNumber("add_folder_s", af);
+        json.SetNumber("add_folder_find_s", found);
+        json.SetNumber("add_folder_no_binary_test_s", afAll);
+        json.SetNumber("add_folder_max_event_delay_ms", afDelay);
     }
     if (!json.Save(outPath))
         Fail("cannot write " + outPath);

@@ -21,7 +21,16 @@ public:
     void ShowFailure(QWidget*, const QString&, const QString& text) override;
     std::optional<QStringList> OpenFiles(QWidget*, const quillo::OpenFilesRequest&) override { return {}; }
     std::optional<QString> SaveFileName(QWidget*, const quillo::SaveFileRequest&) override { return {}; }
+    // The scripted answer of the "Add Folder" dialog, taken unchecked.
+    std::optional<quillo::AddFolderChoice> AddFolder(QWidget*, const quillo::AddFolderChoice&,
+                                                     const quillo::AddFolderCheck&) override
+    {
+        return addFolderAnswer;
+    }
+    std::optional<QString> ChooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
     void Beep() override {}
+
+    std::optional<quillo::AddFolderChoice> addFolderAnswer;
     void OpenUrl(const QUrl&) override {}
 };
 

@@ -77,6 +77,9 @@ std::vector<std::string> ReadListFile(const std::string& path)
 
 void WriteListFile(const std::string& path, const std::vector<std::string>& entries)
 {
+    for (const std::string& entry : entries)
+        if (entry.find_first_of("\r\n") != std::string::npos)
+            throw Failure(FormatMessage(MsgNameWithLineEnd, entry));
     FileWriter file(path, {FormatMessage(MsgCannotCreateFile, path), std::string(MsgStreamWriteError)},
                     FileWriter::MissingFolders::Create);
     for (const std::string& entry : entries) {

@@ -15,12 +15,16 @@ std::vector<std::string> ParseListText(std::string_view text);
 // (a folder or anything but a regular file included).
 std::vector<std::string> ReadListFile(const std::string& path);
 
+inline constexpr std::string_view MsgNameWithLineEnd = "Cannot save a name holding a line end: %s";
+
 // Every entry followed by CR LF, written through a FileWriter (one replace
 // where that keeps the file what it was, in place otherwise); missing folders
 // of the path are made (the list file's place in the user's configuration
 // folder is made at the first save). Raises "Cannot create file <path>" (also
-// for a FIFO, folder or other non-file there) or "Stream write error"; the
-// old file stays whole then, except after a failed write in place.
+// for a FIFO, folder or other non-file there) or "Stream write error"; the old
+// file stays whole then, except after a failed write in place. An entry holding CR or LF could not
+// be read back as one: the whole list is refused with "Cannot save a name
+// holding a line end: <entry>" before anything is written.
 void WriteListFile(const std::string& path, const std::vector<std::string>& entries);
 
 } // namespace quillo

@@ -2,11 +2,26 @@
 
 #include <algorithm>
 #include <fnmatch.h>
+#include <string_view>
 
 namespace quillo {
 namespace {
 
 const char* const kAnyFolders = "**";
+
+// fnmatch's form of a mask: "[" stands for itself.
+std::string FnmatchPattern(std::string_view mask)
+{
+    std::string pattern;
+    for (const char c : mask)
+        pattern += c == '[' ? std::string_view("[[]") : std::string_view(&c, 1);
+    return pattern;
+}
+
+bool FnmatchName(const std::string& pattern, const char* name)
+{
+    return ::fnmatch(pattern.c_str(), name, FNM_NOESCAPE) == 0;
+}
 
 } // namespace
 
@@ -25,12 +40,13 @@ PathPattern::PathPattern(const std::string& pattern)
             walked = true;
             start_ = pattern.substr(0, partStart);
         }
-        if (walked && !part.empty() && part != ".")
+        // "**/**" is one "**".
+        const bool repeatedWalk = part == kAnyFolders && !folders_.empty() && folders_.back() == kAnyFolders;
+        if (walked && !part.empty() && part != "." && !repeatedWalk)
             folders_.push_back(part);
         partStart = slash + 1;
     }
-    for (const char c : pattern.substr(nameStart))
-        namePattern_ += c == '[' ? std::string("[[]") : std::string(1, c);
+    namePattern_ = FnmatchPattern(std::string_view(pattern).substr(nameStart));
 }
 
 void PathPattern::AddWithSkips(Positions& positions, std::size_t at) const
@@ -68,9 +84,35 @@ bool PathPattern::TakesFiles(const Positions& at) const { return !at.empty() && 
 
 bool PathPattern::CanDescend(const Positions& at) const { return !at.empty() && at.front() < folders_.size(); }
 
-bool PathPattern::NameMatches(const char* name) const
+bool PathPattern::NameMatches(const char* name) const { return FnmatchName(namePattern_, name); }
+
+NameMasks::NameMasks(const std::string& list)
 {
-    return ::fnmatch(namePattern_.c_str(), name, FNM_NOESCAPE) == 0;
+    const std::string_view blanks = " \t";
+    for (std::size_t start = 0; start <= list.size();) {
+        std::size_t end = list.find(';', start);
+        if (end == std::string::npos)
+            end = list.size();
+        std::string_view mask = std::string_view(list).substr(start, end - start);
+        const std::size_t first = mask.find_first_not_of(blanks);
+        mask = first == std::string_view::npos ? std::string_view() : mask.substr(first);
+        mask = mask.substr(0, mask.find_last_not_of(blanks) + 1);
+        if (!mask.empty()) {
+            everyName_ = everyName_ || mask == "*";
+            masks_.push_back(FnmatchPattern(mask));
+        }
+        start = end + 1;
+    }
+}
+
+bool NameMasks::Matches(const char* name) const
+{
+    if (everyName_)
+        return true;
+    for (const std::string& mask : masks_)
+        if (FnmatchName(mask, name))
+            return true;
+    return false;
 }
 
 } // namespace quillo

@@ -88,6 +88,36 @@ TEST(ListFile, FailuresNameTheFile)
     EXPECT_THROW(ReadListFile(fifo), Failure); // never blocks on a FIFO
 }
 
+// A name holding a line end would come back as several entries: the whole
+// list is refused and the old file stays as it was.
+TEST(ListFile, NameWithALineEndIsRefused)
+{
+    const struct {
+        const char* name;
+        std::vector<std::string> entries;
+        std::string refused;
+    } cases[] = {
+        {"LineFeed", {"/tmp/a", "/tmp/b\nc.txt"}, "/tmp/b\nc.txt"},
+        {"CarriageReturn", {"/tmp/b\rc.txt", "/tmp/a"}, "/tmp/b\rc.txt"},
+        {"LineEndLast", {"/tmp/a\r\n"}, "/tmp/a\r\n"},
+        {"FirstOfTwo", {"x", "a\nb", "c\nd"}, "a\nb"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const std::string path = dir.Write("quillo.lst", "/old/a.txt\r\n");
+        try {
+            WriteListFile(path, c.entries);
+            ADD_FAILURE() << c.name;
+        } catch (const Failure& failure) {
+            EXPECT_EQ(std::string(failure.what()), "Cannot save a name holding a line end: " + c.refused) << c.name;
+        }
+        EXPECT_EQ(ReadAll(path), "/old/a.txt\r\n") << c.name;
+        const std::string fresh = (dir.Path() / "new.lst").string();
+        EXPECT_THROW(WriteListFile(fresh, c.entries), Failure) << c.name;
+        EXPECT_FALSE(std::filesystem::exists(fresh)) << c.name;
+    }
+}
+
 TEST(ListFile, FullDiskLeavesTheOldListWhole)
 {
     TempDir dir;

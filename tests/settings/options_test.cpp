@@ -1,5 +1,7 @@
 #include "settings/options.h"
 
+#include "settings/add_folder_values.h"
+
 #include "search/failure.h"
 #include "temp_folder.h"
 
@@ -93,6 +95,45 @@ TEST(Options, OperatorSelectionForStoredValues)
                                                {2147483647, 0, 0}, {-1, 0, -1}, {-2147483647 - 1, 0, -1}};
     for (const auto& [stored, current, selected] : cases)
         EXPECT_EQ(OperatorSelection(stored, current), selected) << stored;
+}
+
+// The "Add Folder" section: what missing keys read as, and what a written
+// section reads back as, empty texts and flags off included.
+TEST(AddFolderSection, ReadAsStoredOrAsTheDefaults)
+{
+    const AddFolderValues defaults;
+    EXPECT_EQ(defaults.skipFolders, ".git;.hg;.svn;node_modules");
+    EXPECT_TRUE(defaults.subfolders && defaults.skipBinary);
+    const struct {
+        const char* name;
+        const char* content;
+        AddFolderValues expected;
+    } cases[] = {
+        {"NoFile", nullptr, defaults},
+        {"NoSection", "[Options]\nCount Lines=1\n", defaults},
+        {"SomeKeys", "[Add Folder]\nFolder= /src \nSubfolders=0\n",
+         {"/src", "", ".git;.hg;.svn;node_modules", false, true}},
+        {"EmptySkipsStayEmpty", "[Add Folder]\nSkip Folders=\nSkip Binary=0\nFile Names=*.c;*.h\n",
+         {"", "*.c;*.h", "", true, false}},
+        {"FlagsAsTheOptionsReadThem", "[Add Folder]\nSubfolders=x\nSkip Binary=$0\n",
+         {"", "", ".git;.hg;.svn;node_modules", true, false}},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        if (c.content)
+            WriteBytes(folder / "q.ini", c.content);
+        EXPECT_EQ(ReadAddFolderValues(TIniFile(folder / "q.ini")), c.expected) << c.name;
+    }
+
+    TempFolder folder;
+    const TIniFile ini(folder / "q.ini");
+    const AddFolderValues values{"/home/u/src tree", "*.cpp; *.h", "", false, false};
+    ProfileChanges changes;
+    AddAddFolderValues(changes, values);
+    ini.Write(changes);
+    EXPECT_EQ(ReadBytes(ini.FileName()), "[Add Folder]\nFolder=/home/u/src tree\nFile Names=*.cpp; *.h\n"
+                                         "Skip Folders=\nSubfolders=0\nSkip Binary=0\n");
+    EXPECT_EQ(ReadAddFolderValues(TIniFile(folder / "q.ini")), values);
 }
 
 } // namespace

@@ -83,6 +83,30 @@ public:
         saveRequests.push_back(request);
         return Next(saveAnswers);
     }
+    // Each scripted answer is checked as OK checks it: a refused one is
+    // recorded with its message and the next answer tried, as a user would
+    // mend the values; nothing left, or nothing scripted: cancelled.
+    std::optional<AddFolderChoice> AddFolder(QWidget*, const AddFolderChoice& shown,
+                                             const AddFolderCheck& check) override
+    {
+        addFolderShown.push_back(shown);
+        while (!addFolderAnswers.empty()) {
+            const std::optional<AddFolderChoice> answer = addFolderAnswers.front();
+            addFolderAnswers.pop_front();
+            if (!answer)
+                return std::nullopt;
+            const QString refusal = check(*answer);
+            if (refusal.isEmpty())
+                return answer;
+            addFolderRefusals.push_back(refusal);
+        }
+        return std::nullopt;
+    }
+    std::optional<QString> ChooseFolder(QWidget*, const QString&, const QString& start) override
+    {
+        folderStarts.push_back(start);
+        return Next(folderAnswers);
+    }
     void Beep() override { ++beeps; }
     void OpenUrl(const QUrl& url) override { urls.push_back(url); }
 
@@ -93,6 +117,11 @@ public:
     std::vector<OpenFilesRequest> openRequests;
     std::deque<std::optional<QString>> saveAnswers;
     std::vector<SaveFileRequest> saveRequests;
+    std::deque<std::optional<AddFolderChoice>> addFolderAnswers; // nothing: cancelled
+    std::vector<AddFolderChoice> addFolderShown;
+    std::vector<QString> addFolderRefusals;
+    std::deque<std::optional<QString>> folderAnswers;
+    std::vector<QString> folderStarts;
     int beeps = 0;
     std::vector<QUrl> urls;
     int modalLoopMs = 0;

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <functional>
 #include <optional>
 
 #include <QWidget>
@@ -48,6 +49,21 @@ struct SaveFileRequest {
     QString defaultSuffix; // added to a typed name that has no extension
 };
 
+// What the "Add Folder" dialog shows, and what it gives back on OK.
+struct AddFolderChoice {
+    QString folder;
+    QString fileNames;   // masks separated by ";"
+    QString skipFolders; // masks separated by ";"
+    bool subfolders = true;
+    bool skipBinary = true;
+
+    bool operator==(const AddFolderChoice&) const = default;
+};
+
+// Why OK cannot close the "Add Folder" dialog with these values, shown in an
+// error message while the dialog stays open; empty when it can.
+using AddFolderCheck = std::function<QString(const AddFolderChoice&)>;
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -66,6 +82,13 @@ public:
     virtual std::optional<QStringList> OpenFiles(QWidget* parent, const OpenFilesRequest& request) = 0;
     // The chosen name; nothing when cancelled.
     virtual std::optional<QString> SaveFileName(QWidget* parent, const SaveFileRequest& request) = 0;
+
+    // The "Add Folder" dialog, modal, showing shown: what was confirmed with
+    // OK (and passed check), or nothing when cancelled.
+    virtual std::optional<AddFolderChoice> AddFolder(QWidget* parent, const AddFolderChoice& shown,
+                                                     const AddFolderCheck& check) = 0;
+    // The desktop's folder chooser, opened at start; nothing when cancelled.
+    virtual std::optional<QString> ChooseFolder(QWidget* parent, const QString& title, const QString& start) = 0;
 
     virtual void Beep() = 0;
     // Asks the desktop to open a link; its result is not examined.

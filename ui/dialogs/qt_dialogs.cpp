@@ -1,5 +1,7 @@
 #include "ui/dialogs/qt_dialogs.h"
 
+#include "ui/dialogs/add_folder_dialog.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -193,6 +195,27 @@ std::optional<QString> QtDialogs::SaveFileName(QWidget* parent, const SaveFileRe
             return name;
         Run(parent, dialog.windowTitle(), refusal, MsgIcon::Warning, MsgOk, MsgOk);
     }
+}
+
+std::optional<AddFolderChoice> QtDialogs::AddFolder(QWidget* parent, const AddFolderChoice& shown,
+                                                    const AddFolderCheck& check)
+{
+    const ReactivateOnClose reactivate;
+    AddFolderDialog dialog(parent, *this, shown, check);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.Choice();
+}
+
+std::optional<QString> QtDialogs::ChooseFolder(QWidget* parent, const QString& title, const QString& start)
+{
+    const ReactivateOnClose reactivate;
+    QFileDialog dialog(parent, title, start);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().front();
 }
 
 void QtDialogs::Beep()

@@ -25,6 +25,9 @@ public:
     void ShowFailure(QWidget* parent, const QString& caption, const QString& text) override;
     std::optional<QStringList> OpenFiles(QWidget* parent, const OpenFilesRequest& request) override;
     std::optional<QString> SaveFileName(QWidget* parent, const SaveFileRequest& request) override;
+    std::optional<AddFolderChoice> AddFolder(QWidget* parent, const AddFolderChoice& shown,
+                                             const AddFolderCheck& check) override;
+    std::optional<QString> ChooseFolder(QWidget* parent, const QString& title, const QString& start) override;
     void Beep() override;
     void OpenUrl(const QUrl& url) override;
 };

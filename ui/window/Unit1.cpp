@@ -30,7 +30,8 @@ TForm1::TForm1(Dialogs& dialogs, std::uint64_t outputCapacity, QWidget* parent)
       SaveDialog1(dialogs, *this), fileListPage_(*FileList, dialogs, *this),
       runHost_(*this, Controls(), display_, pump_, fileListPage_, SaveDialog1, dialogs),
       commandLine_(*this, Controls(), fileListPage_, dialogs, [this] { CmdSearchClick(); }),
-      startupAndClose_(*this, Controls()), keys_(*this, Controls())
+      startupAndClose_(*this, Controls()),
+      folderAdding_(*this, dialogs, fileListPage_, startupAndClose_.AddFolder()), keys_(*this, Controls())
 {
     ConnectHandlers();
 }
@@ -53,6 +54,7 @@ void TForm1::ConnectHandlers()
         {CmdCancel, &TForm1::CmdCancelClick},   {CmdAbout, &TForm1::CmdAboutClick},
         {cmdFLClear, &TForm1::cmdFLClearClick}, {cmdFLDelete, &TForm1::cmdFLDeleteClick},
         {cmdFLSave, &TForm1::cmdFLSaveClick},   {cmdFLLoad, &TForm1::cmdFLLoadClick},
+        {cmdFLAddFolder, &TForm1::cmdFLAddFolderClick},
     };
     for (const auto& c : clicks)
         connect(c.button, &QAbstractButton::clicked, this, [this, handler = c.handler] { Invoke(handler); });
@@ -160,6 +162,11 @@ void TForm1::CmdOpenClick()
     fileListPage_.AppendChosen(*chosen);
     if (!chosen->isEmpty())
         OpenDialog1.SetFileName(chosen->front());
+    EnableSearchAfterAdding();
+}
+
+void TForm1::EnableSearchAfterAdding()
+{
     const bool search = !FString1->text().isEmpty();
     // During a run the Search button stays locked until the run ends, or a
     // second run could start inside the first; "Start" (whose menu is locked
@@ -241,6 +248,12 @@ void TForm1::cmdFLSaveClick()
 void TForm1::cmdFLLoadClick()
 {
     fileListPage_.LoadSaved();
+}
+
+void TForm1::cmdFLAddFolderClick()
+{
+    if (folderAdding_.Run())
+        EnableSearchAfterAdding();
 }
 
 void TForm1::FileDrag1Drop()

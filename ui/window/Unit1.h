@@ -10,6 +10,7 @@
 //   run_host           what a run reads from and does to the window
 //   command_line_host  what the command line does to the window
 //   file_list_page     the file list's entries, the list file, dropped files
+//   folder_adding      "Add Folder...": its dialog, the tree listed into the list
 //   file_dialogs       OpenDialog1 and SaveDialog1 with the names they offer
 //   startup_and_close  the settings file from start-up to close
 //   error_display      failures leaving a handler
@@ -22,6 +23,7 @@
 #include "ui/run/event_pump.h"
 #include "ui/dialogs/file_dialogs.h"
 #include "ui/window/file_list_page.h"
+#include "ui/window/folder_adding.h"
 #include "ui/window/key_routing.h"
 #include "ui/output/output_list_actions.h"
 #include "ui/run/run_display.h"
@@ -88,6 +90,7 @@ public:
     void cmdFLDeleteClick();
     void cmdFLSaveClick();
     void cmdFLLoadClick();
+    void cmdFLAddFolderClick();
     void FileDrag1Drop();
 
     // Runs a handler the way an event does: a failure leaving it is shown by
@@ -109,6 +112,12 @@ public:
     static constexpr int MaxFileEntries = FileListPage::MaxEntries;
     void SetFileListLimit(int limit) noexcept { fileListPage_.SetLimit(limit); }
     bool DropEnabled() const noexcept;
+    // How long a folder or pattern listing runs before its progress shows.
+    void SetListingProgressAfter(ListingProgressDialog::Clock::duration after) noexcept
+    {
+        folderAdding_.SetProgressShowAfter(after);
+        commandLine_.SetProgressShowAfter(after);
+    }
     TFileDrag* DropTarget() const noexcept { return FileDrag1; }
 
     // The list file: the program's base name with ".lst", beside the program
@@ -167,6 +176,9 @@ private:
     const WindowLayout& Controls() const noexcept { return *this; }
     // Which handler each control's event runs.
     void ConnectHandlers();
+    // After files were added by Open or Add Folder: Search from string 1,
+    // and "Start" as the button will be.
+    void EnableSearchAfterAdding();
 
     Dialogs& dialogs_;
     RunDisplay display_;
@@ -179,6 +191,7 @@ private:
     WindowRunHost runHost_;
     WindowCommandLineHost commandLine_;
     StartupAndClose startupAndClose_;
+    FolderAdding folderAdding_;
     KeyRouter keys_; // last: takes keys only once everything is in place
 };
 

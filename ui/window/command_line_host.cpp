@@ -36,6 +36,15 @@ void WindowCommandLineHost::AppendFileEntry(const std::string& entry)
     files_.Append(entry);
 }
 
+bool WindowCommandLineHost::ListPattern(const std::string& pattern, std::vector<std::string>& files)
+{
+    if (!HasWildcard(pattern))
+        return CommandLineHost::ListPattern(pattern, files);
+    return ListWithProgress(&window_, showAfter_, [&](const ListingProgress& progress) {
+        return ExpandFilePattern(pattern, files, progress);
+    });
+}
+
 void WindowCommandLineHost::LoadFileList(const std::string& listFile)
 {
     files_.Load(listFile);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/command_line.h"
+#include "ui/dialogs/listing_progress.h"
 
 #include <functional>
 #include <string>
@@ -29,6 +30,9 @@ public:
 
     void ShowWrongFilename() override;
     void AppendFileEntry(const std::string& entry) override;
+    // With the progress dialog when the listing lasts.
+    bool ListPattern(const std::string& pattern, std::vector<std::string>& files) override;
+    void SetProgressShowAfter(ListingProgressDialog::Clock::duration after) noexcept { showAfter_ = after; }
     void LoadFileList(const std::string& listFile) override;
     std::size_t FileCount() override;
     void SetString1(const std::string& text) override;
@@ -45,6 +49,7 @@ private:
     Dialogs& dialogs_;
     std::function<void()> runSearch_;
     std::vector<std::string> parameters_;
+    ListingProgressDialog::Clock::duration showAfter_ = ListingProgressDialog::DefaultShowAfter;
 };
 
 } // namespace quillo

@@ -10,6 +10,9 @@
 
 #include <QCoreApplication>
 #include <QListWidget>
+#include <QSignalBlocker>
+
+#include <algorithm>
 
 #include <filesystem>
 #include <system_error>
@@ -68,6 +71,31 @@ void FileListPage::Append(const std::string& entry)
     auto* item = new QListWidgetItem(FromBytes(entry));
     item->setData(Qt::UserRole, QByteArray(entry.data(), static_cast<qsizetype>(entry.size())));
     list_.addItem(item);
+}
+
+void FileListPage::AppendAll(std::span<const std::string> entries)
+{
+    // One insertion for the lot: the list box and its views hear of the new
+    // rows once, not once per entry. The bytes behind each entry are not
+    // shown, so nobody needs telling when they are set.
+    const auto room = static_cast<std::size_t>(std::max(limit_ - list_.count(), 0));
+    const std::size_t taken = std::min(entries.size(), room);
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(taken));
+    for (std::size_t i = 0; i < taken; ++i)
+        texts.append(FromBytes(entries[i]));
+    const int first = list_.count();
+    list_.addItems(texts);
+    {
+        const QSignalBlocker quiet(list_.model());
+        for (std::size_t i = 0; i < taken; ++i) {
+            const std::string& entry = entries[i];
+            list_.item(first + static_cast<int>(i))
+                ->setData(Qt::UserRole, QByteArray(entry.data(), static_cast<qsizetype>(entry.size())));
+        }
+    }
+    if (taken < entries.size())
+        throw Failure(std::string(MsgUnableToInsertLine));
 }
 
 void FileListPage::AppendChosen(const QStringList& names)

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,9 @@ public:
 
     // Raises "Unable to insert a line" when the list is full.
     void Append(const std::string& entry);
+    // Entries in order; stops with "Unable to insert a line" when the list
+    // is full, keeping those added before.
+    void AppendAll(std::span<const std::string> entries);
     // Names from the open dialog, as file-system bytes, in order.
     void AppendChosen(const QStringList& names);
     // Dropped paths in drop order: a file is added if it exists; for a folder
@@ -42,7 +46,8 @@ public:
     // Replaces the whole list by the list file's entries; the list is emptied
     // only once the file has been read.
     void Load(const std::string& listFile);
-    // Writes the list file.
+    // Writes the list file; a list holding a name with a line end is refused
+    // before anything is written.
     void Save() const;
     // Loads the list file, or says that none has been saved yet.
     void LoadSaved();

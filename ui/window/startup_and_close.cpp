@@ -40,6 +40,7 @@ void StartupAndClose::ReadSettings()
     QComboBox* op = controls_.FOperator;
     op->setCurrentIndex(OperatorSelection(stored.defaultOperator, op->currentIndex()));
     RestoreWindowPlace(window_, ReadWindowPlace(*store_));
+    addFolder_ = addFolderRead_ = ReadAddFolderValues(*store_);
 }
 
 void StartupAndClose::WriteSettings()
@@ -55,6 +56,8 @@ void StartupAndClose::WriteSettings()
     ProfileChanges changes;
     AddOptions(changes, options);
     AddWindowPlace(changes, CurrentWindowPlace(window_));
+    if (addFolder_ != addFolderRead_)
+        AddAddFolderValues(changes, addFolder_);
     WriteOrGiveUp(changes);
     store_.reset();
 }

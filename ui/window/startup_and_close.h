@@ -4,6 +4,8 @@
 // and whether a close request is carried out at all.
 #pragma once
 
+#include "settings/add_folder_values.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -66,11 +68,18 @@ public:
     // take place, and later requests only ask a run to stop.
     bool CloseRequested(const std::function<bool()>& formClose);
 
+    // The "Add Folder" dialog's values, read with the options and written
+    // with them once they differ from what was read (a window whose dialog
+    // was never confirmed leaves the settings file as it was).
+    AddFolderValues& AddFolder() noexcept { return addFolder_; }
+
 private:
     void WriteOrGiveUp(const ProfileChanges& changes);
 
     QWidget& window_;
     const WindowLayout& controls_;
+    AddFolderValues addFolder_;
+    AddFolderValues addFolderRead_;
     std::string settingsFile_;
     std::unique_ptr<TIniFile> store_;
     bool starting_ = false;

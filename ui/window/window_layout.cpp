@@ -325,6 +325,7 @@ void WindowLayout::BuildFileListPage(QWidget* page, const QStyle* style)
     const Button buttons[] = {
         {cmdFLClear, "cmdFLClear", "Clear", 24, "edit-clear", QStyle::SP_DialogResetButton},
         {cmdFLDelete, "cmdFLDelete", "Delete", 48, "edit-delete", QStyle::SP_TrashIcon},
+        {cmdFLAddFolder, "cmdFLAddFolder", "A&dd Folder...", 84, "folder-open", QStyle::SP_DirOpenIcon},
         {cmdFLSave, "cmdFLSave", "Save", 120, "document-save", QStyle::SP_DialogSaveButton},
         {cmdFLLoad, "cmdFLLoad", "Load", 144, "document-open", QStyle::SP_DialogOpenButton},
     };
@@ -334,6 +335,8 @@ void WindowLayout::BuildFileListPage(QWidget* page, const QStyle* style)
         b.button = button;
         button->setObjectName(QLatin1String(b.name));
         button->setGeometry(Scale(400, b.top, 75, 25));
+        // As wide as the others, or as its caption needs.
+        button->resize(std::max(button->width(), button->sizeHint().width()), button->height());
         QWidget::setTabOrder(previous, button);
         previous = button;
     }

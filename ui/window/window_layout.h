@@ -91,6 +91,7 @@ struct WindowLayout {
     QListWidget* FileList = nullptr;
     QPushButton* cmdFLClear = nullptr;
     QPushButton* cmdFLDelete = nullptr;
+    QPushButton* cmdFLAddFolder = nullptr; // "Add Folder...", between Delete and Save
     QPushButton* cmdFLSave = nullptr;
     QPushButton* cmdFLLoad = nullptr;
     OutputView* SearchList = nullptr;

@@ -1,11 +1,13 @@
 // The file list in the window: Save and Load, Delete, the Search switches of
 // each list operation, and files and folders dropped on the window.
 #include "filelist/filedrag.h"
+#include "filelist/folder_listing.h"
 #include "filelist/list_file.h"
 #include "ui_test_support.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
@@ -148,7 +150,7 @@ TEST_F(FileListTest, FileListFileLiesBesideTheProgram)
 
 // ---- the Search switches ------------------------------------------------------
 
-enum class Op { Open, Drop, DropMissing, Clear, Delete, Save, Load };
+enum class Op { Open, AddFolder, Drop, DropMissing, Clear, Delete, Save, Load };
 constexpr int Same = -1; // the switch keeps its state
 
 struct SwitchCase {
@@ -183,6 +185,10 @@ TEST_P(SearchSwitches, FollowTheOperationsOwnRule)
             dialogs.openAnswers.push_back(QStringList{QFile::decodeName(file.c_str())});
             Tool("CmdOpen")->click();
             break;
+        case Op::AddFolder:
+            dialogs.addFolderAnswers.push_back(AddFolderChoice{dir.path(), "f.txt", "", true, true});
+            Click("cmdFLAddFolder");
+            break;
         case Op::Drop:
             Drop({file});
             break;
@@ -215,6 +221,8 @@ INSTANTIATE_TEST_SUITE_P(
     FileList, SearchSwitches,
     ::testing::Values(SwitchCase{"OpenWithString", Op::Open, true, false, 1, Same, 1},
                       SwitchCase{"OpenWithoutString", Op::Open, false, true, 0, Same, 0},
+                      SwitchCase{"AddFolderWithString", Op::AddFolder, true, false, 1, Same, 1},
+                      SwitchCase{"AddFolderWithoutString", Op::AddFolder, false, true, 0, Same, 0},
                       SwitchCase{"DropWithString", Op::Drop, true, false, 1, 1, Same},
                       SwitchCase{"DropWithoutString", Op::Drop, false, true, 0, 0, Same},
                       SwitchCase{"DropOfNothingOnEmptyList", Op::DropMissing, true, false, 0, 0, Same},
@@ -319,6 +327,174 @@ TEST_F(FileListTest, AFullListRefusesWithUnableToInsertALine)
     Click("cmdFLLoad"); // the list is emptied before it is filled
     EXPECT_EQ(Listed(), (Entries{"a", "b"}));
     EXPECT_EQ(dialogs.failures.size(), 2u);
+}
+
+// ---- Add Folder ---------------------------------------------------------------
+
+// The visible progress dialog of a listing, or nothing.
+QDialog* ProgressDialog()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "ListingProgress" && w->isVisible())
+            return qobject_cast<QDialog*>(w);
+    return nullptr;
+}
+
+class AddFolderTest : public FileListTest {
+protected:
+    // src/ holds b.cpp, a.h, bin.dat (binary), .git/x.cpp, lib/c.cpp, lib/deep/d.cpp.
+    void SetUp() override
+    {
+        FileListTest::SetUp();
+        root = Folder("src", {"b.cpp", "a.h", ".git/x.cpp", "lib/c.cpp", "lib/deep/d.cpp"}, {".git", "lib/deep"});
+        Write("src/bin.dat", QByteArray("a\0b", 3));
+    }
+    AddFolderChoice Choice(const QString& folder, const QString& names = "", bool binary = true)
+    {
+        return {folder, names, ".git", true, binary};
+    }
+    std::string root;
+};
+
+TEST_F(AddFolderTest, AppendsTheTreeInNameOrderAndKeepsTheValuesForTheNextStart)
+{
+    form->AppendFileEntry("first");
+    const AddFolderChoice shownFirst = {"", "", ".git;.hg;.svn;node_modules", true, true};
+    const AddFolderChoice typed = Choice(dir.filePath("src/"), "*.cpp; *.h");
+    dialogs.addFolderAnswers.push_back(typed);
+    Click("cmdFLAddFolder");
+    EXPECT_EQ(Listed(),
+              (Entries{"first", root + "/a.h", root + "/b.cpp", root + "/lib/c.cpp", root + "/lib/deep/d.cpp"}));
+    ASSERT_EQ(dialogs.addFolderShown.size(), 1u);
+    EXPECT_EQ(dialogs.addFolderShown[0], shownFirst);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(dialogs.failures.empty());
+
+    // Cancelled: nothing changes, and the dialog offers the confirmed values.
+    Click("cmdFLAddFolder");
+    EXPECT_EQ(Listed().size(), 5u);
+    ASSERT_EQ(dialogs.addFolderShown.size(), 2u);
+    EXPECT_EQ(dialogs.addFolderShown[1], typed);
+
+    // Kept in the settings file at close, offered again by the next window.
+    ASSERT_TRUE(form->close());
+    const QByteArray settings = Read(dir.filePath("quillo.ini"));
+    EXPECT_TRUE(settings.contains("[Add Folder]\n")) << settings.toStdString();
+    EXPECT_TRUE(settings.contains("File Names=*.cpp; *.h\nSkip Folders=.git\nSubfolders=1\nSkip Binary=1\n"))
+        << settings.toStdString();
+    form = std::make_unique<TForm1>(dialogs);
+    form->SetFileListFile(Path("quillo.lst"));
+    form->SetSettingsFile(Path("quillo.ini"));
+    form->Invoke(&TForm1::FormCreate);
+    Click("cmdFLAddFolder");
+    ASSERT_EQ(dialogs.addFolderShown.size(), 3u);
+    EXPECT_EQ(dialogs.addFolderShown[2], typed);
+}
+
+TEST_F(AddFolderTest, RefusalsAndEmptyResults)
+{
+    const struct {
+        const char* name;
+        std::vector<std::optional<AddFolderChoice>> answers;
+        std::vector<QString> refusals; // shown while the dialog stays open
+        std::vector<QString> messages; // shown after it closed
+        Entries added;
+    } cases[] = {
+        {"MissingFolderThenAFolder",
+         {Choice(dir.filePath("none")), Choice(dir.filePath("src"), "*.h")},
+         {"Folder not found: " + dir.filePath("none")},
+         {},
+         {root + "/a.h"}},
+        {"AFileIsNoFolder",
+         {Choice(dir.filePath("src/a.h")), std::nullopt},
+         {"Folder not found: " + dir.filePath("src/a.h")},
+         {},
+         {}},
+        {"NothingMatched", {Choice(dir.filePath("src"), "*.none")}, {}, {"No files matched"}, {}},
+        {"BinaryKept", {Choice(dir.filePath("src"), "*.dat", false)}, {}, {}, {root + "/bin.dat"}},
+        {"BinaryLeftOut", {Choice(dir.filePath("src"), "*.dat")}, {}, {"No files matched"}, {}},
+        {"Cancelled", {std::nullopt}, {}, {}, {}},
+    };
+    for (const auto& c : cases) {
+        form->cmdFLClearClick();
+        dialogs.messages.clear();
+        dialogs.addFolderRefusals.clear();
+        dialogs.addFolderAnswers.assign(c.answers.begin(), c.answers.end());
+        Click("cmdFLAddFolder");
+        EXPECT_EQ(dialogs.addFolderRefusals, c.refusals) << c.name;
+        std::vector<QString> shown;
+        for (const auto& m : dialogs.messages)
+            shown.push_back(m.text);
+        EXPECT_EQ(shown, c.messages) << c.name;
+        EXPECT_EQ(Listed(), c.added) << c.name;
+    }
+    EXPECT_TRUE(dialogs.failures.empty());
+}
+
+TEST_F(AddFolderTest, RelativeAndHomeFoldersAreFullPaths)
+{
+    EXPECT_EQ(FolderAdding::FolderPath("~"), QFile::encodeName(QDir::homePath()).toStdString());
+    EXPECT_EQ(FolderAdding::FolderPath("~/x"), QFile::encodeName(QDir::homePath() + "/x").toStdString());
+    EXPECT_EQ(FolderAdding::FolderPath("x/y"), QFile::encodeName(QDir::currentPath() + "/x/y").toStdString());
+    EXPECT_EQ(FolderAdding::FolderPath("/x"), "/x");
+}
+
+// Cancel in the progress dialog stops the listing; the files found until
+// then are added, the first ones in name order.
+TEST_F(AddFolderTest, CancelInTheProgressKeepsWhatWasFound)
+{
+    for (int i = 0; i < 2000; ++i)
+        Write(QString("src/lib/f%1.txt").arg(i, 4, 10, QChar('0')), "x");
+    form->SetListingProgressAfter({});
+    Entries all;
+    ASSERT_TRUE(ListFolderTree(root, {"*.txt", "", true, true}, all));
+    ASSERT_EQ(all.size(), 2000u);
+
+    QString countShown;
+    QTimer::singleShot(0, form.get(), [&] {
+        QDialog* progress = ProgressDialog();
+        ASSERT_NE(progress, nullptr);
+        EXPECT_TRUE(progress->isModal());
+        countShown = progress->findChild<QLabel*>("Count")->text();
+        progress->findChild<QPushButton*>("Cancel")->click();
+    });
+    dialogs.addFolderAnswers.push_back(Choice(dir.filePath("src"), "*.txt"));
+    Click("cmdFLAddFolder");
+    const Entries added = Listed();
+    EXPECT_FALSE(countShown.isEmpty());
+    EXPECT_GT(added.size(), 0u);
+    EXPECT_LT(added.size(), all.size());
+    EXPECT_EQ(added, Entries(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(added.size())));
+    EXPECT_EQ(ProgressDialog(), nullptr);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// A "**" pattern on the command line lists with the same progress, and
+// Cancel keeps what it found without a "Wrong filename!".
+TEST_F(AddFolderTest, CancelInAPatternsProgressKeepsWhatWasFound)
+{
+    for (int i = 0; i < 2000; ++i)
+        Write(QString("src/lib/f%1.txt").arg(i, 4, 10, QChar('0')), "x");
+    for (const bool cancel : {false, true}) {
+        form = std::make_unique<TForm1>(dialogs);
+        form->SetFileListFile(Path("quillo.lst"));
+        form->SetSettingsFile(Path("quillo.ini"));
+        form->SetCommandLine({root + "/**/*.txt"});
+        form->SetListingProgressAfter({});
+        bool shown = false;
+        QTimer::singleShot(0, form.get(), [&] {
+            QDialog* progress = ProgressDialog();
+            shown = progress != nullptr;
+            if (progress && cancel)
+                progress->reject();
+        });
+        form->Invoke(&TForm1::FormCreate);
+        EXPECT_TRUE(shown) << cancel;
+        EXPECT_EQ(Listed().size() < 2000u, cancel);
+        EXPECT_GT(Listed().size(), 0u);
+        EXPECT_EQ(Listed().front(), root + "/lib/f0000.txt");
+        EXPECT_TRUE(dialogs.messages.empty());
+    }
 }
 
 } // namespace
