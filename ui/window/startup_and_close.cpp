@@ -4,6 +4,7 @@
 #include "settings/ini_file.h"
 #include "settings/options.h"
 #include "settings/paths.h"
+#include "settings/search_section.h"
 #include "settings/window_place.h"
 #include "ui/window/window_layout.h"
 #include "ui/window/window_place.h"
@@ -39,6 +40,9 @@ void StartupAndClose::ReadSettings()
     QComboBox* op = controls_.FOperator;
     op->setCurrentIndex(OperatorSelection(stored.defaultOperator, op->currentIndex()));
     RestoreWindowPlace(window_, ReadWindowPlace(*store_));
+    const SearchMatching matching = ReadSearchMatching(*store_);
+    controls_.OptionRegex->setChecked(matching.regex);
+    controls_.OptionWholeWords->setChecked(matching.wholeWords);
 }
 
 void StartupAndClose::WriteSettings()
@@ -54,6 +58,7 @@ void StartupAndClose::WriteSettings()
     ProfileChanges changes;
     AddOptions(changes, options);
     AddWindowPlace(changes, CurrentWindowPlace(window_));
+    AddSearchMatching(changes, {controls_.OptionRegex->isChecked(), controls_.OptionWholeWords->isChecked()});
     store_->Write(changes);
     store_.reset();
 }
