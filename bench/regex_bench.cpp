@@ -142,7 +142,7 @@ std::vector<MatchingFigure> MatchingFigures(const std::vector<std::string>& file
     worst.Options.Regex = true;
 
     std::vector<MatchingFigure> figures;
-    figures.push_back({"E5", "regex", "regex_s", std::string("regex ") + Expression + ", case-insensitive", true, "E5G",
+    figures.push_back({"E5", "regex", "regex_s", std::string("regex ") + Expression + ", ignoring case", true, "E5G",
                        1.5, [=] { return CheckedRun("E5", regex, files, take()->regex); }});
     figures.push_back({"E5G", "regexgrep", "regex_grep_s", "LC_ALL=C grep -E -i -c, the same", true, "", 0, [=] {
                            std::uint64_t n = 0;
@@ -150,7 +150,7 @@ std::vector<MatchingFigure> MatchingFigures(const std::vector<std::string>& file
                            Expect(n == take()->regex, "grep -E counted differently from one run to the next");
                            return s;
                        }});
-    figures.push_back({"E6", "words", "words_s", "whole words, the target word, case-insensitive", true, "E6G", 1.5,
+    figures.push_back({"E6", "words", "words_s", "whole target word, ignoring case", true, "E6G", 1.5,
                        [=] { return CheckedRun("E6", words, files, take()->words); }});
     figures.push_back({"E6G", "wordsgrep", "words_grep_s", "LC_ALL=C grep -F -w -i -c, the same", true, "", 0, [=] {
                            std::uint64_t n = 0;
@@ -160,7 +160,7 @@ std::vector<MatchingFigure> MatchingFigures(const std::vector<std::string>& file
                        }});
     // The run (whose literal prefilter, 'c', rules the line out at once) and
     // the expression alone on the same line, which RE2 must read through.
-    figures.push_back({"W", "worst", "regex_worst_s", "(a|aa)*c: 1 MB line, run + expression alone", false, "", 0,
+    figures.push_back({"W", "worst", "regex_worst_s", "(a|aa)*c, 1 MB of a: run + RE2 alone", false, "", 0,
                        [=] {
                            const std::vector<std::string> list = {worstFile};
                            const double run = CheckedRun("W", worst, list, 0);
