@@ -333,6 +333,16 @@ std::size_t Expression::FindFrom(std::string_view line, std::size_t from) const 
     return FindWith(For(line), line, from, match) ? match.begin : std::string_view::npos;
 }
 
+std::int64_t Expression::Count(std::string_view line) const noexcept
+{
+    const Compiled& c = For(line);
+    std::int64_t count = 0;
+    ByteRange match;
+    for (std::size_t from = 0; FindWith(c, line, from, match); from = match.begin + 1)
+        ++count;
+    return count;
+}
+
 void Expression::Ranges(std::string_view line, std::vector<ByteRange>& out) const
 {
     const Compiled& c = For(line);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -67,6 +68,9 @@ public:
     // still the context: '^' and the word rule look at the whole line); npos
     // when there is none.
     std::size_t FindFrom(std::string_view line, std::size_t from) const noexcept;
+    // Matches by their starts: after each, the next search starts at the
+    // byte after its start.
+    std::int64_t Count(std::string_view line) const noexcept;
     // The non-empty matches, left to right, each search going on where the
     // last match ended.
     void Ranges(std::string_view line, std::vector<ByteRange>& out) const;

@@ -204,14 +204,7 @@ std::int64_t PreparedPattern::Count(std::string_view line) const noexcept
 {
     std::int64_t count = 0;
     if (mode_ == Mode::Regex) {
-        if (!expression_)
-            return 1;
-        for (std::size_t from = 0; from <= line.size(); ++from) {
-            from = expression_->FindFrom(line, from);
-            if (from == std::string_view::npos)
-                break;
-            ++count;
-        }
+        count = expression_ ? expression_->Count(line) : 0;
         return count ? count : 1;
     }
     // The first pass counts one whether or not there is an occurrence.
