@@ -213,6 +213,12 @@ void CheckExpression(const std::string& pattern, const std::vector<std::string>&
             Require(in == (prepared->Find(line) != std::string_view::npos), "Find agrees with In");
             if (in)
                 Require(prepared->Count(line) >= 1, "a matched line counts at least one");
+            if (alone) {
+                std::int64_t starts = 0; // each match start, found by searching
+                for (std::size_t at = 0; (at = alone->FindFrom(line, at)) != std::string_view::npos; ++at)
+                    ++starts;
+                Require(alone->Count(line) == starts, "the count is the number of match starts");
+            }
             for (const ByteRange& r : prepared->MatchRanges(line))
                 Require(r.begin < r.end && r.end <= line.size(), "ranges lie in the line");
             from = end + 1;

@@ -1,6 +1,7 @@
 #include "expression.h"
 
 #include <re2/re2.h>
+#include <re2/set.h>
 
 #include <algorithm>
 #include <cctype>
@@ -260,7 +261,19 @@ Expression::Expression(std::string_view pattern, bool ignoreCase, bool wholeWord
     const std::string plain(pattern);
     std::string grouped = "(" + plain + (EndsQuoted(plain) ? "\\E)" : ")");
     const std::string tail = "(?:" + std::string(NonWord) + "|$)";
+    const bool looksBack = plain.find('^') != std::string::npos || plain.find("\\A") != std::string::npos ||
+                           plain.find("\\b") != std::string::npos || plain.find("\\B") != std::string::npos;
     auto build = [&](Compiled& c, bool latin1) {
+        if (!looksBack) {
+            RE2::Options options;
+            options.set_log_errors(false);
+            options.set_case_sensitive(!ignoreCase);
+            options.set_encoding(latin1 ? RE2::Options::EncodingLatin1 : RE2::Options::EncodingUTF8);
+            options.set_never_capture(true);
+            auto set = std::make_shared<RE2::Set>(options, RE2::ANCHOR_START);
+            if (set->Add(wholeWords ? grouped + tail : grouped, nullptr) == 0 && set->Compile())
+                c.startsHere = std::move(set);
+        }
         if (!wholeWords) {
             c.plain = Compile(plain, ignoreCase, latin1, false);
             return;
@@ -268,6 +281,7 @@ Expression::Expression(std::string_view pattern, bool ignoreCase, bool wholeWord
         Compile(plain, ignoreCase, latin1, false); // its reason, should it fail
         c.fromStart = Compile("(?:^|" + std::string(NonWord) + ")" + grouped + tail, ignoreCase, latin1, true);
         c.afterByte = Compile(std::string(NonWord) + grouped + tail, ignoreCase, latin1, true);
+
     };
     build(utf8_, false);
     if (Ascii(pattern)) {
@@ -333,13 +347,36 @@ std::size_t Expression::FindFrom(std::string_view line, std::size_t from) const 
     return FindWith(For(line), line, from, match) ? match.begin : std::string_view::npos;
 }
 
+bool Expression::StartsAt(const Compiled& c, std::string_view line, std::size_t start) const noexcept
+{
+    // Asked only whether there is a match, the engine stops at the first end
+    // it finds: a test at the byte after a match costs little, where a search
+    // for the leftmost match would read on to that match's end (all of a long
+    // run of 'a' for a+, again at every byte of it). false also when the
+    // engine gave up; the caller then searches.
+    if (!c.startsHere || (wholeWords_ && start > 0 && IsWordByte(static_cast<unsigned char>(line[start - 1]))))
+        return false;
+    const auto* set = static_cast<const RE2::Set*>(c.startsHere.get());
+    return set->Match(line.substr(start), nullptr);
+}
+
 std::int64_t Expression::Count(std::string_view line) const noexcept
 {
     const Compiled& c = For(line);
     std::int64_t count = 0;
     ByteRange match;
-    for (std::size_t from = 0; FindWith(c, line, from, match); from = match.begin + 1)
+    std::size_t from = 0;
+    while (from <= line.size()) {
+        if (from > 0 && StartsAt(c, line, from)) {
+            ++count;
+            ++from;
+            continue;
+        }
+        if (!FindWith(c, line, from, match))
+            break;
         ++count;
+        from = match.begin + 1;
+    }
     return count;
 }
 

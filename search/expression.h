@@ -82,7 +82,13 @@ private:
         std::unique_ptr<re2::RE2> plain;     // the expression (in a group)
         std::unique_ptr<re2::RE2> fromStart; // whole words: also at the line's start
         std::unique_ptr<re2::RE2> afterByte; // whole words: after a non-word byte
+        // Whether a match starts at the start of the text it is given (the
+        // rest of the line): none when the expression looks before its start
+        // ('^', \A, \b, \B), which that text cannot show.
+        std::shared_ptr<const void> startsHere;
     };
+    // Whether a counted match starts exactly at start.
+    bool StartsAt(const Compiled& c, std::string_view line, std::size_t start) const noexcept;
     const Compiled& For(std::string_view line) const noexcept;
     static bool InWith(const Compiled& c, std::string_view line) noexcept;
     bool FindWith(const Compiled& c, std::string_view line, std::size_t from, ByteRange& match) const noexcept;

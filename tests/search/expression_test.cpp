@@ -154,6 +154,9 @@ INSTANTIATE_TEST_SUITE_P(
         CountRow{"RegexAnchorCountsOnce", "^a", Sensitive, Regex, Anywhere, "aaa", 1, {{0, 1}}},
         CountRow{"RegexEmptyMatchesCount", "x*", Sensitive, Regex, Anywhere, "ab", 3, {}},
         CountRow{"RegexWords", "[a-z]+", Sensitive, Regex, Words, "ab c_d e\xe9 f", 2, {{0, 2}, {10, 11}}},
+        CountRow{"RegexEveryStartOfARun", "a+b?", Sensitive, Regex, Anywhere, "xaaab aa", 5, {{1, 5}, {6, 8}}},
+        CountRow{"RegexWordsFromLaterStarts", "a+|ba", Sensitive, Regex, Words, "ba a_a aa", 2, {{0, 2}, {7, 9}}},
+        CountRow{"RegexAnchoredEndCounts", "a*$", Sensitive, Regex, Anywhere, "baa", 3, {{1, 3}}},
         CountRow{"RegexUtf8CaseRanges", "é", Ignore, Regex, Anywhere, "Éé", 2, {{0, 4}}},
         CountRow{"RegexStrayByteRanges", "b.", Sensitive, Regex, Anywhere, "ab\xff", 1, {{1, 3}}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -191,8 +194,9 @@ INSTANTIATE_TEST_SUITE_P(
                       LiteralRow{"LazyRepetition", "ab*?c", false, "a"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Whatever line an expression matches holds its prefilter literal: random
-// expressions over a small alphabet against random lines.
+// Whatever line an expression matches holds its prefilter literal, and the
+// count of matches is the number of match starts: random expressions over a
+// small alphabet against random lines.
 TEST(Prefilter, EveryMatchHoldsTheLiteral)
 {
     std::mt19937 random(19);
@@ -211,6 +215,17 @@ TEST(Prefilter, EveryMatchHoldsTheLiteral)
         for (int n = random() % 12; n > 0; --n)
             line.push_back(bytes[random() % bytes.size()]);
         ASSERT_EQ(p.In(line), plain.In(line)) << pattern << " / " << line;
+        // Counting tests each byte after a match for a match starting there;
+        // searching from it must find the same starts.
+        std::int64_t starts = 0;
+        for (std::size_t at = 0; (at = plain.FindFrom(line, at)) != std::string_view::npos; ++at)
+            ++starts;
+        ASSERT_EQ(plain.Count(line), starts) << pattern << " / " << line;
+        const Expression words(pattern, ignoreCase, true);
+        std::int64_t wordStarts = 0;
+        for (std::size_t at = 0; (at = words.FindFrom(line, at)) != std::string_view::npos; ++at)
+            ++wordStarts;
+        ASSERT_EQ(words.Count(line), wordStarts) << pattern << " / " << line << " as words";
         if (p.Prefilter() && plain.In(line))
             ++checked;
     }
@@ -233,11 +248,15 @@ TEST(InvalidExpression, CarriesTheEnginesReason)
     }
 }
 
-// Linear time: the classic blow-up for backtracking engines.
+// Linear time: the classic blow-up for backtracking engines; and counting
+// every start of a long run does not read the run again for each start.
 TEST(Expression, NestedRepetitionOnALongLineAnswers)
 {
+    const std::string line(100000, 'a');
     const PreparedPattern p("(a|aa)*c", PatternRule{false, true, false});
-    EXPECT_FALSE(p.In(std::string(100000, 'a')));
+    EXPECT_FALSE(p.In(line));
+    EXPECT_EQ(PreparedPattern("a+", PatternRule{false, true, false}).Count(line), 100000);
+    EXPECT_EQ(PreparedPattern("a+", PatternRule{false, true, true}).Count(line), 1);
 }
 
 } // namespace
