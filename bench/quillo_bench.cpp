@@ -3,7 +3,8 @@
 //
 //   quillo-bench --out build/bench.json --corpus build/bench-corpus
 //                [--runs N] [--corpus-mb N] [--huge-lines N] [--many-files N]
-//                [--only floor,single,and,reverse,unix,grep,refresh,huge,many,manygrep]
+//                [--only floor,single,and,reverse,unix,grep,refresh,huge,many,manygrep,
+//                        regex,regexgrep,words,wordsgrep,worst]
 //
 // Every figure is the median of N runs over the same warm files. The results
 // are merged into the JSON file: keys this program does not write are kept.
@@ -11,6 +12,7 @@
 #include "bench_common.h"
 #include "corpus.h"
 #include "flat_json.h"
+#include "regex_bench.h"
 
 #include "filelist/folder_listing.h"
 #include "search/file_scan.h"
@@ -374,6 +376,9 @@ int main(int argc, char** argv)
                                return s;
                            }, false);
     }
+    for (bench::MatchingFigure& m : bench::MatchingFigures(crlfFiles, corpusFolder))
+        add(m.id, m.name, m.jsonKey, m.what, m.overCorpus ? corpus.crlfBytes : 0, m.base, m.targetRatio,
+            m.measure, m.overCorpus);
     std::erase_if(figures, [&](const Figure& f) { return !wanted(f.name.c_str()); });
     Expect(!figures.empty(), "--only names no figure");
 

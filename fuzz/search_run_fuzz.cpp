@@ -10,6 +10,10 @@
 // event processing at which Cancel is clicked; byte 3 adds to the file list a
 // missing file (bit 0), an empty entry (bit 1), the first file again
 // (bit 2), and turns on the prompt for a save (bit 3), which is cancelled.
+// Byte 4, bit 0, instead reads search string 1 as a regular expression
+// (bit 1: ignoring case off, bit 2: whole words) against every line of the
+// other parts, with no run: the literal searched before the expression never
+// turns away a line the expression matches.
 //
 // Properties:
 // - the output holds the run header, a header for each file searched and
@@ -21,7 +25,9 @@
 // - the window is unlocked afterwards whatever happened.
 #include "fuzz/fuzz_support.h"
 #include "fuzz/line_model.h"
+#include "search/expression.h"
 #include "search/number_format.h"
+#include "search/predicates.h"
 #include "search/run_flags.h"
 #include "search/search_run.h"
 #include "search/test_support.h"
@@ -179,12 +185,59 @@ private:
 
 } // namespace
 
+// String 1 as a regular expression against the lines of the parts: the
+// literal searched first never turns a line away that the expression matches,
+// and the counts and ranges agree with the answer.
+void CheckExpression(const std::string& pattern, const std::vector<std::string>& texts, unsigned bits)
+{
+    const PatternRule rule{(bits & 1) == 0, true, (bits & 2) != 0};
+    std::optional<PreparedPattern> prepared;
+    try {
+        prepared.emplace(pattern, rule);
+    } catch (const InvalidExpression& e) {
+        Require(std::string(e.what()).size() > 0, "a refused expression says why");
+        return;
+    }
+    std::optional<Expression> alone;
+    if (!pattern.empty())
+        alone.emplace(pattern, rule.IgnoreCase, rule.WholeWords);
+    for (const std::string& text : texts) {
+        std::size_t from = 0;
+        while (from <= text.size()) {
+            std::size_t end = text.find('\n', from);
+            if (end == std::string::npos)
+                end = text.size();
+            const std::string_view line(text.data() + from, end - from);
+            const bool in = prepared->In(line);
+            Require(in == (alone && alone->In(line)), "the prefilter agrees with the expression");
+            Require(in == (prepared->Find(line) != std::string_view::npos), "Find agrees with In");
+            if (in)
+                Require(prepared->Count(line) >= 1, "a matched line counts at least one");
+            if (alone) {
+                std::int64_t starts = 0; // each match start, found by searching
+                for (std::size_t at = 0; (at = alone->FindFrom(line, at)) != std::string_view::npos; ++at)
+                    ++starts;
+                Require(alone->Count(line) == starts, "the count is the number of match starts");
+            }
+            for (const ByteRange& r : prepared->MatchRanges(line))
+                Require(r.begin < r.end && r.end <= line.size(), "ranges lie in the line");
+            from = end + 1;
+        }
+    }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const auto parts = SplitParts(data, size);
     if (parts.size() < 3)
         return 0;
     const auto byte = [&](std::size_t i) { return i < parts[0].size() ? static_cast<unsigned char>(parts[0][i]) : 0; };
+
+    if (byte(4) & 1) {
+        CheckExpression(std::string(parts[1]), std::vector<std::string>(parts.begin() + 2, parts.end()),
+                        byte(4) >> 1);
+        return 0;
+    }
 
     test::RecordingHost host;
     SearchSettings& settings = host.Settings;

@@ -50,15 +50,7 @@ void AppendFound(RunState& run, ScanHost& host, std::string_view line, std::int6
 // Occurrences of pattern 1 in the line, overlapping ones included; at least one.
 std::int64_t CountWords(const PreparedPattern& pattern, std::string_view line)
 {
-    std::int64_t words = 0;
-    std::size_t at = pattern.Find(line);
-    do {
-        if (at != std::string_view::npos)
-            line.remove_prefix(at + 1);
-        ++words;
-        at = pattern.Find(line);
-    } while (at != std::string_view::npos);
-    return words;
+    return pattern.Count(line);
 }
 
 } // namespace

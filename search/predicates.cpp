@@ -142,7 +142,112 @@ bool PreparedPattern::At(const char* p) const noexcept
     return true;
 }
 
+PreparedPattern::PreparedPattern(std::string text, const PatternRule& rule)
+{
+    if (text.empty() || (!rule.Regex && !rule.WholeWords)) {
+        *this = PreparedPattern(std::move(text), rule.IgnoreCase);
+        return;
+    }
+    if (!rule.Regex) {
+        *this = PreparedPattern(std::move(text), rule.IgnoreCase);
+        mode_ = Mode::Words;
+        return;
+    }
+    auto expression = std::make_shared<const Expression>(text, rule.IgnoreCase, rule.WholeWords);
+    *this = PreparedPattern(RequiredLiteral(text, rule.IgnoreCase), rule.IgnoreCase);
+    mode_ = Mode::Regex;
+    expression_ = std::move(expression);
+}
+
 std::size_t PreparedPattern::Find(std::string_view hay) const noexcept
+{
+    switch (mode_) {
+    case Mode::Literal: return FindLiteral(hay);
+    case Mode::Words: return FindWord(hay, FindLiteral(hay));
+    case Mode::Regex: break;
+    }
+    if (!text_.empty() && FindLiteral(hay) == std::string_view::npos)
+        return std::string_view::npos;
+    return expression_->FindFrom(hay, 0);
+}
+
+// The first whole-word occurrence, starting from the occurrence at at.
+std::size_t PreparedPattern::FindWord(std::string_view line, std::size_t at) const noexcept
+{
+    while (at != std::string_view::npos) {
+        if (WordBounded(line, at, at + text_.size()))
+            return at;
+        const std::size_t next = FindLiteral(line.substr(at + 1));
+        at = next == std::string_view::npos ? next : at + 1 + next;
+    }
+    return at;
+}
+
+std::size_t PreparedPattern::FirstLiteral(std::string_view hay) const noexcept
+{
+    const auto begin = reinterpret_cast<std::uintptr_t>(hay.data());
+    if (begin >= aheadBegin_ && begin + hay.size() <= aheadEnd_)
+        return AheadFind(hay);
+    return FindLiteral(hay);
+}
+
+bool PreparedPattern::InOther(std::string_view hay) const noexcept
+{
+    if (mode_ == Mode::Words)
+        return FindWord(hay, FirstLiteral(hay)) != std::string_view::npos;
+    if (!text_.empty() && FirstLiteral(hay) == std::string_view::npos)
+        return false;
+    return expression_ && expression_->In(hay);
+}
+
+std::int64_t PreparedPattern::Count(std::string_view line) const noexcept
+{
+    std::int64_t count = 0;
+    if (mode_ == Mode::Regex) {
+        count = expression_ ? expression_->Count(line) : 0;
+        return count ? count : 1;
+    }
+    // The first pass counts one whether or not there is an occurrence.
+    auto next = [&](std::size_t from) {
+        if (from > line.size())
+            return std::string_view::npos;
+        std::size_t at = FindLiteral(line.substr(from));
+        if (at == std::string_view::npos)
+            return at;
+        at += from;
+        return mode_ == Mode::Words ? FindWord(line, at) : at;
+    };
+    std::size_t from = 0;
+    std::size_t at = next(from);
+    do {
+        if (at != std::string_view::npos)
+            from = at + 1;
+        ++count;
+        at = next(from);
+    } while (at != std::string_view::npos);
+    return count;
+}
+
+std::vector<ByteRange> PreparedPattern::MatchRanges(std::string_view line) const
+{
+    std::vector<ByteRange> ranges;
+    if (mode_ == Mode::Regex) {
+        if (expression_ && (text_.empty() || FindLiteral(line) != std::string_view::npos))
+            expression_->Ranges(line, ranges);
+    } else if (!text_.empty()) {
+        for (std::size_t at = Find(line); at != std::string_view::npos;) {
+            ranges.push_back({at, at + text_.size()});
+            const std::size_t next = FindLiteral(line.substr(at + 1));
+            at = next == std::string_view::npos ? next : at + 1 + next;
+            if (at != std::string_view::npos && mode_ == Mode::Words)
+                at = FindWord(line, at);
+        }
+    }
+    MergeRanges(ranges);
+    return ranges;
+}
+
+std::size_t PreparedPattern::FindLiteral(std::string_view hay) const noexcept
 {
     const std::size_t n = text_.size();
     if (n == 0 || hay.size() < n)
@@ -214,19 +319,21 @@ void PreparedPattern::SearchAhead(std::string_view text) const noexcept
     occurrence_ = 0;
 }
 
-bool PreparedPattern::InAhead(std::string_view line) const noexcept
+std::size_t PreparedPattern::AheadFind(std::string_view line) const noexcept
 {
     if (text_.empty())
-        return false;
+        return std::string_view::npos;
     const auto begin = reinterpret_cast<std::uintptr_t>(line.data());
     // The first occurrence at or after begin: the one known, unless begin
     // lies outside the stretch searched for it.
     if (begin < searched_ || begin > occurrence_) {
-        const std::size_t at = Find({line.data(), aheadEnd_ - begin});
+        const std::size_t at = FindLiteral({line.data(), aheadEnd_ - begin});
         occurrence_ = at == std::string_view::npos ? aheadEnd_ : begin + at;
         searched_ = begin;
     }
-    return occurrence_ + text_.size() <= begin + line.size();
+    if (occurrence_ + text_.size() > begin + line.size())
+        return std::string_view::npos;
+    return static_cast<std::size_t>(occurrence_ - begin);
 }
 
 std::size_t contains(std::string_view needle, std::string_view haystack) noexcept

@@ -1,11 +1,15 @@
 // Containment, case folding and the five match predicates of a search run.
 #pragma once
 
+#include "expression.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillo {
 
@@ -18,28 +22,55 @@ std::size_t contains(std::string_view needle, std::string_view haystack) noexcep
 void FoldCase(std::string_view in, std::string& out);
 std::string FoldCase(std::string_view in);
 
+// How a search string matches.
+struct PatternRule {
+    bool IgnoreCase = false;
+    bool Regex = false;      // the string is a regular expression
+    bool WholeWords = false; // an occurrence counts only between non-word bytes
+};
+
 // A search string made ready once per run: finding it in a line costs a scan
 // for its two rarest bytes at their distance plus a comparison at each hit.
+// A regular expression is compiled once; a literal that each of its matches
+// holds (its prefilter) is searched as such a string first, and only the lines
+// holding it are given to the expression.
 class PreparedPattern {
 public:
     PreparedPattern() = default;
     // ignoreCase: the text is folded, and every line is compared as its
     // folded copy (folded on the fly, the line itself is not changed).
     explicit PreparedPattern(std::string text, bool ignoreCase = false);
+    // Throws InvalidExpression when rule.Regex is set and text does not
+    // compile. An empty text matches nothing, whatever the rule.
+    PreparedPattern(std::string text, const PatternRule& rule);
 
+    // The literal searched for: the (folded) text, or with a regular
+    // expression its prefilter, empty when it has none.
     const std::string& Text() const noexcept { return text_; }
+    bool IsRegex() const noexcept { return mode_ == Mode::Regex; }
+    // The literal every match holds, compared under the case rule of
+    // IgnoresCase(); nullptr when a line cannot be ruled out by a literal.
+    const std::string* Prefilter() const noexcept { return text_.empty() ? nullptr : &text_; }
+    bool IgnoresCase() const noexcept { return ignoreCase_; }
 
-    // 0-based offset of the first occurrence in hay, npos when there is none
-    // (always npos for an empty pattern or an empty hay).
+    // 0-based offset of the first occurrence in hay (the first counted one:
+    // a whole word, a match of the expression), npos when there is none
+    // (always npos for an empty pattern, and for an empty hay unless an
+    // expression matches the empty line).
     std::size_t Find(std::string_view hay) const noexcept;
-    // Whether hay holds the text.
+    // Whether hay holds the text (for an expression: it matches somewhere).
     bool In(std::string_view hay) const noexcept
     {
-        const auto begin = reinterpret_cast<std::uintptr_t>(hay.data());
-        if (begin >= aheadBegin_ && begin + hay.size() <= aheadEnd_)
-            return InAhead(hay);
-        return Find(hay) != std::string_view::npos;
+        if (mode_ != Mode::Literal)
+            return InOther(hay);
+        return InLiteral(hay);
     }
+    // Occurrences in a line, overlapping ones included: after each one the
+    // search goes on from the byte after its first. At least one.
+    std::int64_t Count(std::string_view line) const noexcept;
+    // The stretches of the line that the occurrences cover, sorted, those
+    // that overlap or touch joined; empty ones left out.
+    std::vector<ByteRange> MatchRanges(std::string_view line) const;
 
     // text: the data that the next lines are cut from, in order (a read
     // buffer), unchanged until the next call. A line that lies inside it is
@@ -49,12 +80,29 @@ public:
     void SearchAhead(std::string_view text) const noexcept;
 
 private:
-    bool InAhead(std::string_view line) const noexcept;
+    enum class Mode : unsigned char { Literal, Words, Regex };
+    bool InLiteral(std::string_view hay) const noexcept
+    {
+        const auto begin = reinterpret_cast<std::uintptr_t>(hay.data());
+        if (begin >= aheadBegin_ && begin + hay.size() <= aheadEnd_)
+            return InAhead(hay);
+        return FindLiteral(hay) != std::string_view::npos;
+    }
+    bool InOther(std::string_view hay) const noexcept;
+    std::size_t FindLiteral(std::string_view hay) const noexcept;
+    // The first occurrence of the literal, from what SearchAhead found when
+    // hay lies in its text.
+    std::size_t FirstLiteral(std::string_view hay) const noexcept;
+    std::size_t FindWord(std::string_view line, std::size_t at) const noexcept;
+    std::size_t AheadFind(std::string_view line) const noexcept;
+    bool InAhead(std::string_view line) const noexcept { return AheadFind(line) != std::string_view::npos; }
     // Whether hay at p holds the text (folded first with ignoreCase).
     bool At(const char* p) const noexcept;
 
     std::string text_;
     bool ignoreCase_ = false;
+    Mode mode_ = Mode::Literal;
+    std::shared_ptr<const Expression> expression_; // with Mode::Regex
     std::size_t anchor_ = 0; // offset of the rarest byte within text_
     std::size_t second_ = 0; // offset of the next rarest byte (anchor_ for one byte)
     // A hay byte c matches the byte at anchor_ when (c | anchorCase_) ==

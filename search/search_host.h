@@ -19,6 +19,8 @@ struct SearchOptions {
     bool OneInstance = false;   // OptionOneInstance
     bool UnixFile = false;      // OptionUnixFile
     bool PromptSave = false;    // OptionSave
+    bool Regex = false;         // "Regular expressions"
+    bool WholeWords = false;    // "Whole words only"
 };
 
 // The values a run takes from the window when it starts.

@@ -81,13 +81,28 @@ std::string FileHeader(std::string_view entry, const SearchSettings& settings, s
 
 void SearchRun(RunHost& host)
 {
+    // An expression that does not compile stops the run before anything of
+    // it happens.
+    const SearchSettings settings = host.ReadSearchSettings();
+    PatternRule rule;
+    rule.IgnoreCase = !settings.Options.CaseSensitive;
+    rule.Regex = settings.Options.Regex;
+    rule.WholeWords = settings.Options.WholeWords;
+    PreparedPattern pattern1, pattern2;
+    try {
+        pattern1 = PreparedPattern(settings.String1, rule);
+        pattern2 = PreparedPattern(settings.String2, rule);
+    } catch (const InvalidExpression& e) {
+        host.ShowErrorMessage(std::string(MsgInvalidExpression) + e.what());
+        return;
+    }
+
     host.ShowBusyCursor();
     CursorRestore cursor(host);
     if (host.FileCount() == 0) {
         host.ShowErrorMessage(MsgEnterFilename);
         return;
     }
-    const SearchSettings settings = host.ReadSearchSettings();
     auto choice = ChooseOperator(settings.String2, settings.Operator);
     if (!choice) {
         host.ShowErrorMessage(MsgSelectOperator);
@@ -106,9 +121,8 @@ void SearchRun(RunHost& host)
     run.ReadLine = settings.Options.UnixFile ? &ReadUnixLine : &ReadDosLine;
     run.Match = choice->predicate;
     run.String2Empty = settings.String2.empty();
-    const bool ignoreCase = !settings.Options.CaseSensitive;
-    run.Pattern1 = PreparedPattern(settings.String1, ignoreCase);
-    run.Pattern2 = PreparedPattern(settings.String2, ignoreCase);
+    run.Pattern1 = std::move(pattern1);
+    run.Pattern2 = std::move(pattern2);
 
     host.AppendRunHeader(NewSearchLine);
     for (std::size_t i = 0; i < host.FileCount() && !CancelRequested; ++i) {

@@ -11,6 +11,7 @@ namespace quillo {
 inline constexpr std::string_view NewSearchLine = "*****  New Search  *****";
 inline constexpr std::string_view MsgEnterFilename = "Enter the filename first";
 inline constexpr std::string_view MsgSelectOperator = "Select an operator first";
+inline constexpr std::string_view MsgInvalidExpression = "Invalid regular expression: ";
 inline constexpr std::string_view IdleTitle = "Quillo";
 
 // Runs one search. A failure raised on the way (the output list refusing a

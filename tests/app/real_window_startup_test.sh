@@ -50,7 +50,7 @@ xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "
 sleep 0.3
 exit_through_file_menu "$quillo"
 
-printf '[Options]\nSafe After=1\nCount Lines=1\nCount Words=0\nProgress Indicator=1\nTotal Clear=0\nLoad file list=0\nCase Sensitive=0\nReverse Logic=0\nUnix File=1\nOne Instance=0\nDefault Operator=1\n[Window]\nLeft=100\nTop=60\nWidth=860\nHeight=560\nMaximized=0\n' \
+printf '[Options]\nSafe After=1\nCount Lines=1\nCount Words=0\nProgress Indicator=1\nTotal Clear=0\nLoad file list=0\nCase Sensitive=0\nReverse Logic=0\nUnix File=1\nOne Instance=0\nDefault Operator=1\n[Window]\nLeft=100\nTop=60\nWidth=860\nHeight=560\nMaximized=0\n[Search]\nRegular Expressions=0\nWhole Words=0\n' \
     >"$work/expected.ini"
 cmp "$work/quillo.ini" "$work/expected.ini" || fail "settings file: $(cat "$work/quillo.ini")"
 

@@ -200,6 +200,81 @@ TEST_F(SearchRunTest, MissingOperatorIsRefusedWithAMessage)
     EXPECT_EQ(host.Lines().back(), "fox");
 }
 
+// An expression that does not compile stops the run before its cursor, lock,
+// header or panels; string 2 is checked as well as string 1.
+TEST_F(SearchRunTest, InvalidExpressionIsRefusedBeforeAnythingElse)
+{
+    host.Files = {File("a.txt", "fox\r\n")};
+    host.Settings.Options.Regex = true;
+    for (const auto& [s1, s2] : {std::pair<std::string, std::string>{"(fox", ""}, {"fox", "a**"}}) {
+        host.Events.clear();
+        host.Settings.String1 = s1;
+        host.Settings.String2 = s2;
+        host.Settings.Options.WholeWords = !s2.empty();
+        SearchRun(host);
+        ASSERT_EQ(host.Events.size(), 1u) << s1 << " " << s2;
+        EXPECT_EQ(host.Events[0].rfind("Error:Invalid regular expression: ", 0), 0u) << host.Events[0];
+        EXPECT_NE(host.Events[0].find(s2.empty() ? "(fox" : "**"), std::string::npos) << host.Events[0];
+        EXPECT_TRUE(host.Lines().empty());
+        EXPECT_TRUE(host.PanelWrites.empty());
+    }
+    // The literal text is no expression: it is searched as typed.
+    host.Settings.Options.Regex = false;
+    host.Settings.String1 = "(fox";
+    host.Settings.String2.clear();
+    SearchRun(host);
+    EXPECT_EQ(host.Lines().size(), 2u);
+}
+
+struct RuleRun {
+    const char* name;
+    std::string string1, string2;
+    int op;
+    bool regex, words, reverse;
+    Strings found;
+    std::string words_;
+};
+
+class RulesInARun : public ::testing::TestWithParam<RuleRun> {};
+
+// The rules reach the scan through the settings; the header keeps the strings
+// as typed; word counting counts the rule's occurrences.
+TEST_P(RulesInARun, FoundLinesHeaderAndWordCount)
+{
+    const RuleRun& r = GetParam();
+    TempDir dir;
+    RecordingHost host;
+    // Ten lines, so that the ten-line refresh shows the words found.
+    host.Files = {dir.Write("a.txt", "the fox\r\nfoxes and dogs\r\nFOX, fox; dog\r\nxfox\r\n.\r\n.\r\n.\r\n.\r\n.\r\n.\r\n")};
+    host.Settings.String1 = r.string1;
+    host.Settings.String2 = r.string2;
+    host.Settings.Operator = r.op;
+    host.Settings.Options.Regex = r.regex;
+    host.Settings.Options.WholeWords = r.words;
+    host.Settings.Options.Reverse = r.reverse;
+    host.Settings.Options.WordCount = true;
+    SearchRun(host);
+    const Strings lines = host.Lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "***** File: \"" + host.Files[0] + "\"- Search Pattern=" + r.string1 +
+                            (r.string2.empty() ? "" : " and " + r.string2) + " *****");
+    EXPECT_EQ(Strings(lines.begin() + 2, lines.end()), r.found);
+    const auto words = std::find_if(host.PanelWrites.rbegin(), host.PanelWrites.rend(),
+                                    [](const std::string& w) { return w.rfind("3=", 0) == 0; });
+    ASSERT_NE(words, host.PanelWrites.rend());
+    EXPECT_EQ(*words, "3=Words Found: " + r.words_);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, RulesInARun,
+    ::testing::Values(
+        RuleRun{"RegexAlone", "fox(es)?$", "", 0, true, false, false, {"the fox", "xfox"}, "2"},
+        RuleRun{"WholeWordsLiteral", "fox", "", 0, false, true, false, {"the fox", "FOX, fox; dog"}, "3"},
+        RuleRun{"RegexAndWholeWords", "f.x", "dog", 0, true, true, false, {"FOX, fox; dog"}, "0"},
+        RuleRun{"ReverseLogic", "^x|es", "", 0, true, false, true,
+                {"the fox", "FOX, fox; dog", ".", ".", ".", ".", ".", "."}, "0"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(SearchRunTest, FilesAddedOrRemovedDuringTheRunAreSeenAtTheNextFile)
 {
     const std::string many = File("many.txt", std::string(30, 'x') + "\r\n" + [] {

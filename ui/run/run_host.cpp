@@ -94,6 +94,8 @@ SearchSettings WindowRunHost::ReadSearchSettings()
     o.OneInstance = c.OptionOneInstance->isChecked();
     o.UnixFile = c.OptionUnixFile->isChecked();
     o.PromptSave = c.OptionSave->isChecked();
+    o.Regex = c.OptionRegex->isChecked();
+    o.WholeWords = c.OptionWholeWords->isChecked();
     return settings;
 }
 

@@ -5,6 +5,7 @@
 #include "settings/ini_file.h"
 #include "settings/options.h"
 #include "settings/paths.h"
+#include "settings/search_section.h"
 #include "settings/window_place.h"
 #include "ui/window/window_layout.h"
 #include "ui/window/window_place.h"
@@ -41,6 +42,9 @@ void StartupAndClose::ReadSettings()
     op->setCurrentIndex(OperatorSelection(stored.defaultOperator, op->currentIndex()));
     RestoreWindowPlace(window_, ReadWindowPlace(*store_));
     addFolder_ = addFolderRead_ = ReadAddFolderValues(*store_);
+    const SearchMatching matching = ReadSearchMatching(*store_);
+    controls_.OptionRegex->setChecked(matching.regex);
+    controls_.OptionWholeWords->setChecked(matching.wholeWords);
 }
 
 void StartupAndClose::WriteSettings()
@@ -58,6 +62,7 @@ void StartupAndClose::WriteSettings()
     AddWindowPlace(changes, CurrentWindowPlace(window_));
     if (addFolder_ != addFolderRead_)
         AddAddFolderValues(changes, addFolder_);
+    AddSearchMatching(changes, {controls_.OptionRegex->isChecked(), controls_.OptionWholeWords->isChecked()});
     WriteOrGiveUp(changes);
     store_.reset();
 }

@@ -284,6 +284,8 @@ void WindowLayout::BuildMainPage(QWidget* page)
         {OptionSave, "OptionSave", "Prompt for save after search", 272, 115, 157, 17, false},
         {OptionUnixFile, "OptionUnixFile", "Unix Text File Format", 272, 140, 129, 13, false},
         {OptionOneInstance, "OptionOneInstance", "One occurance only", 272, 165, 121, 17, false},
+        {OptionRegex, "OptionRegex", "&Regular expressions", 16, 215, 125, 17, false},
+        {OptionWholeWords, "OptionWholeWords", "&Whole words only", 272, 215, 113, 17, false},
     };
     QWidget* previous = FString2;
     QWidget::setTabOrder(FString1, FOperator);

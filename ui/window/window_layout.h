@@ -88,6 +88,8 @@ struct WindowLayout {
     QCheckBox* OptionSave = nullptr;
     QCheckBox* OptionUnixFile = nullptr;
     QCheckBox* OptionOneInstance = nullptr;
+    QCheckBox* OptionRegex = nullptr;      // "Regular expressions", kept in [Search]
+    QCheckBox* OptionWholeWords = nullptr; // "Whole words only", kept in [Search]
     QListWidget* FileList = nullptr;
     QPushButton* cmdFLClear = nullptr;
     QPushButton* cmdFLDelete = nullptr;

@@ -87,6 +87,29 @@ TEST_F(RunTest, RunOverFilesGivesItsLinesAndPanels)
     ExpectIdle();
 }
 
+// An expression that does not compile: an error, and nothing of the run.
+TEST_F(RunTest, InvalidExpressionShowsAnErrorAndChangesNothing)
+{
+    form->AppendFileEntry(Write("a.txt", "fox (fox\r\n"));
+    Box("OptionRegex")->setChecked(true);
+    Search("(fox");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].caption, "Error");
+    EXPECT_EQ(dialogs.messages[0].text, "Invalid regular expression: missing ): (fox");
+    EXPECT_EQ(form->OutputLines().Count(), 0u);
+    EXPECT_FALSE(Tool("CmdSave")->isEnabled()) << "no run took place";
+    EXPECT_EQ(dialogs.beeps, 0);
+    EXPECT_TRUE(Find("MainPage")->isEnabled());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    // As plain text the same string is found; whole words as well.
+    Box("OptionRegex")->setChecked(false);
+    Box("OptionWholeWords")->setChecked(true);
+    Search("(fox");
+    EXPECT_EQ(OutputLines().back(), "fox (fox");
+    ExpectIdle();
+}
+
 TEST_F(RunTest, EmptyFileListShowsAnErrorAndChangesNothing)
 {
     form->Invoke(&TForm1::CmdSearchClick);

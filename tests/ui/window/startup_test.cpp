@@ -22,6 +22,8 @@ using Strings = std::vector<std::string>;
 const QByteArray DefaultSettings = "[Options]\nCount Lines=1\nCount Words=0\nProgress Indicator=1\nTotal Clear=0\n"
                                    "Load file list=0\nCase Sensitive=0\nReverse Logic=0\nSafe After=0\nUnix File=1\n"
                                    "One Instance=0\nDefault Operator=0\n";
+// The matching options, written after the window's place.
+const QByteArray DefaultSearchSection = "[Search]\nRegular Expressions=0\nWhole Words=0\n";
 
 // Each test starts its own window, with its own settings and command line.
 class StartupTest : public WindowTest {
@@ -65,7 +67,7 @@ protected:
                "Width=" + QByteArray::number(r.width()) + end + "Height=" + QByteArray::number(r.height()) + end +
                "Maximized=" + (maximized ? "1" : "0") + end;
     }
-    QByteArray DefaultSettingsAndPlace() { return DefaultSettings + "[Window]\n" + PlaceKeys(DefaultPlace(), false); }
+    QByteArray DefaultSettingsAndPlace() { return DefaultSettings + "[Window]\n" + PlaceKeys(DefaultPlace(), false) + DefaultSearchSection; }
 };
 
 // ---- options ------------------------------------------------------------------
@@ -157,6 +159,50 @@ TEST_F(StartupTest, NoStoredOperatorMeansARunWithStringTwoIsRefused)
     EXPECT_EQ(Runs(), 0);
 }
 
+// The matching options live in [Search]; [Options] is left to its eleven keys.
+TEST_F(StartupTest, SearchSectionSetsTheMatchingBoxesAndIsWrittenBack)
+{
+    const struct {
+        const char* stored;
+        bool regex, words;
+    } cases[] = {{"", false, false},
+                 {"[Search]\nRegular Expressions=1\n", true, false},
+                 {"[Search]\nWhole Words=7\n", false, true},
+                 {"[Search]\nRegular Expressions=1\nWhole Words=1\n", true, true},
+                 {"[Search]\nRegular Expressions=x\nWhole Words=0\n", false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        Write("quillo.ini", c.stored);
+        ASSERT_TRUE(Start());
+        EXPECT_EQ(Box("OptionRegex")->isChecked(), c.regex);
+        EXPECT_EQ(Box("OptionWholeWords")->isChecked(), c.words);
+        Box("OptionRegex")->setChecked(!c.regex);
+        form->close();
+        const TIniFile written(Path("quillo.ini"));
+        EXPECT_EQ(written.ReadText("Search", "Regular Expressions", ""), c.regex ? "0" : "1");
+        EXPECT_EQ(written.ReadText("Search", "Whole Words", ""), c.words ? "1" : "0");
+        EXPECT_EQ(written.ReadText("Options", "Regular Expressions", "none"), "none");
+    }
+}
+
+// From the command line an expression that does not compile gives the same
+// message, and its run is skipped.
+TEST_F(StartupTest, InvalidExpressionWithGoSkipsTheRun)
+{
+    Write("quillo.ini", "[Search]\nRegular Expressions=1\n");
+    const std::string file = Write("a.txt", "fox\r\n");
+    ASSERT_TRUE(Start({file, "a**", "/GO"}));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].caption, "Error");
+    EXPECT_EQ(dialogs.messages[0].text, "Invalid regular expression: bad repetition operator: **");
+    EXPECT_EQ(Runs(), 0);
+    form->close();
+
+    ASSERT_TRUE(Start({file, "f.x", "/GO"}));
+    EXPECT_EQ(Runs(), 1);
+    EXPECT_EQ(OutputLines().back(), "fox");
+}
+
 TEST_F(StartupTest, StoredOneOccurrenceDisablesWordCountingAsAClickWould)
 {
     Write("quillo.ini", "[Options]\nCount Words=1\nOne Instance=1\n");
@@ -181,7 +227,8 @@ TEST_F(StartupTest, ForeignLinesKeysAndSectionsSurviveAClose)
                               "[options]\r\n count lines = 1\r\nExtra=yes\r\n"
                               "Count Words=0\r\nProgress Indicator=1\r\nTotal Clear=0\r\nLoad file list=0\r\n"
                               "Case Sensitive=0\r\nReverse Logic=0\r\nSafe After=0\r\nUnix File=1\r\n"
-                              "One Instance=0\r\nDefault Operator=0\r\n");
+                              "One Instance=0\r\nDefault Operator=0\r\n"
+                              "[Search]\r\nRegular Expressions=0\r\nWhole Words=0\r\n");
 }
 
 // A settings file that cannot be written: how it is made so, and how it is
@@ -360,7 +407,7 @@ TEST_P(KeptPlaceTest, OpensThereAndWhatItHadAtCloseOpensAgain)
     EXPECT_TRUE(written.startsWith(head)) << written.toStdString();
     EXPECT_EQ(ini.ReadText("Window", "Extra", ""), "keep");
     EXPECT_EQ(written.count("[Window]"), 1);
-    EXPECT_TRUE(written.endsWith(DefaultSettings)) << written.toStdString();
+    EXPECT_TRUE(written.endsWith(DefaultSettings + DefaultSearchSection)) << written.toStdString();
 
     ASSERT_TRUE(Start());
     EXPECT_EQ(form->normalGeometry(), had);
@@ -643,7 +690,7 @@ TEST_F(StartupTest, CloseDuringAGoRunWritesTheOptionsOnceAndLetsTheRunsFinish)
     watcher.stop();
     EXPECT_EQ(closes, 2);
     // The window as it was then: a run widens its status panels.
-    EXPECT_EQ(writtenAtClose, DefaultSettings + "[Window]\n" + PlaceKeys(placeAtClose, false));
+    EXPECT_EQ(writtenAtClose, DefaultSettings + "[Window]\n" + PlaceKeys(placeAtClose, false) + DefaultSearchSection);
     EXPECT_FALSE(QFile::exists(dir.filePath("quillo.ini")));
     EXPECT_TRUE(form->ClosedWhileStarting());
     EXPECT_EQ(form->Settings(), nullptr);

@@ -4,8 +4,10 @@
 #include "ui/dialogs/qt_dialogs.h"
 #include "ui/window/status_panel.h"
 
+#include <QAbstractButton>
 #include <QClipboard>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLayout>
 #include <QListWidget>
 #include <QStatusBar>
@@ -91,7 +93,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Option{"OptionReverse", "Reverse Logic", false},
                       Option{"OptionSave", "Prompt for save after search", false},
                       Option{"OptionUnixFile", "Unix Text File Format", true},
-                      Option{"OptionOneInstance", "One occurance only", false}),
+                      Option{"OptionOneInstance", "One occurance only", false},
+                      Option{"OptionRegex", "&Regular expressions", false},
+                      Option{"OptionWholeWords", "&Whole words only", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct MenuItem {
@@ -229,7 +233,7 @@ TEST_F(WindowTest, ShrunkWindowKeepsToolButtonsAndMainPageControlsWhole)
         controls.push_back(Tool(name));
     for (QWidget* control : Find<QGroupBox>("GroupBox2")->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         controls.push_back(control);
-    ASSERT_EQ(controls.size(), 6u + 5u + 11u); // the labels, fields and operator, the option boxes
+    ASSERT_EQ(controls.size(), 6u + 5u + 13u); // the labels, fields and operator, the option boxes
     form->resize(320, 240);
     QCoreApplication::processEvents();
     form->layout()->activate();
@@ -241,13 +245,14 @@ TEST_F(WindowTest, TabWalksTheMainPageInOrder)
 {
     Edit("FString1")->setFocus();
     QStringList walked;
-    for (int i = 0; i < 13; ++i) {
+    for (int i = 0; i < 15; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         walked << QApplication::focusWidget()->objectName();
     }
     EXPECT_EQ(walked, QStringList({"FOperator", "FString2", "OptionLineCount", "OptionWordCount", "OptionProgress",
                                    "OptionNumbering", "OptionLoadList", "OptionClearAll", "OptionCase",
-                                   "OptionReverse", "OptionSave", "OptionUnixFile", "OptionOneInstance"}));
+                                   "OptionReverse", "OptionSave", "OptionUnixFile", "OptionOneInstance",
+                                   "OptionRegex", "OptionWholeWords"}));
 }
 
 TEST_F(WindowTest, DialogsAreConfiguredAsTheWindowWantsThem)
@@ -633,6 +638,36 @@ TEST_F(WindowTest, AltFAndAltHOpenTheirMenus)
         QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
         EXPECT_EQ(QApplication::activePopupWidget()->objectName(), QLatin1String(m.menu));
         QApplication::activePopupWidget()->close();
+    }
+}
+
+// Alt+R and Alt+W tick their boxes; no other caption, menu or tool button of
+// the window claims those letters.
+TEST_F(WindowTest, MatchingOptionsHaveAltLettersOfTheirOwn)
+{
+    QString letters;
+    for (QAbstractButton* b : form->findChildren<QAbstractButton*>())
+        if (const auto amp = b->text().indexOf(QLatin1Char('&')); amp >= 0 && amp + 1 < b->text().size())
+            letters += b->text().at(amp + 1).toUpper();
+    for (QMenu* m : form->findChildren<QMenu*>())
+        if (const auto amp = m->title().indexOf(QLatin1Char('&')); amp >= 0)
+            letters += m->title().at(amp + 1).toUpper();
+    for (QLabel* l : form->findChildren<QLabel*>())
+        if (const auto amp = l->text().indexOf(QLatin1Char('&')); amp >= 0 && amp + 1 < l->text().size())
+            letters += l->text().at(amp + 1).toUpper();
+    EXPECT_EQ(letters.count(QLatin1Char('R')), 1) << letters.toStdString();
+    EXPECT_EQ(letters.count(QLatin1Char('W')), 1) << letters.toStdString();
+    const struct {
+        Qt::Key key;
+        const char* box;
+    } keys[] = {{Qt::Key_R, "OptionRegex"}, {Qt::Key_W, "OptionWholeWords"}};
+    for (const auto& k : keys) {
+        Edit("FString1")->setFocus();
+        // A mnemonic clicks its box the animated way, a moment later.
+        QTest::keyClick(Edit("FString1"), k.key, Qt::AltModifier);
+        QTRY_VERIFY(Box(k.box)->isChecked());
+        QTest::keyClick(QApplication::focusWidget(), k.key, Qt::AltModifier);
+        QTRY_VERIFY(!Box(k.box)->isChecked());
     }
 }
 
