@@ -393,9 +393,10 @@ TEST(TreeListingProgress, StopKeepsTheFirstEntries)
 {
     TempDir dir;
     for (int folder = 0; folder < 3; ++folder) {
-        std::filesystem::create_directory(dir.Path() / ("d" + std::to_string(folder)));
+        const std::string folderName = std::string("d").append(std::to_string(folder));
+        std::filesystem::create_directory(dir.Path() / folderName);
         for (int file = 0; file < 300; ++file)
-            dir.Write("d" + std::to_string(folder) + "/f" + std::to_string(file), "text");
+            dir.Write(folderName + "/f" + std::to_string(file), "text");
     }
     Names all;
     int calls = 0;
