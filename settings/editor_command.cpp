@@ -7,9 +7,10 @@ std::string ReadEditorCommand(const TIniFile& settings)
     return settings.ReadText(EditorSection, EditorCommandKey, "");
 }
 
-void AddEditorCommand(ProfileChanges& changes, std::string_view command)
+void AddEditorCommand(ProfileChanges& changes, std::string_view command, const TIniFile& current)
 {
-    changes.SetText(EditorSection, EditorCommandKey, command);
+    if (!command.empty() || current.HasKey(EditorSection, EditorCommandKey))
+        changes.SetText(EditorSection, EditorCommandKey, command);
 }
 
 std::optional<std::vector<std::string>> SplitCommandLine(std::string_view command)

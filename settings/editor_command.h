@@ -20,7 +20,8 @@ inline constexpr std::string_view EditorCommandKey = "Command";
 
 // Empty when none is kept (the desktop's default application opens files).
 std::string ReadEditorCommand(const TIniFile& settings);
-void AddEditorCommand(ProfileChanges& changes, std::string_view command);
+// Written only when not empty or when the file already holds the key.
+void AddEditorCommand(ProfileChanges& changes, std::string_view command, const TIniFile& current);
 
 // The words of a command line: separated by blanks; a word, or part of one,
 // in double quotes keeps its blanks, and there a backslash takes the next

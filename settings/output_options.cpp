@@ -7,9 +7,10 @@ bool ReadOnlyFoundFiles(const TIniFile& settings)
     return settings.ReadFlag(OutputSection, OnlyFoundFilesKey, false);
 }
 
-void AddOnlyFoundFiles(ProfileChanges& changes, bool on)
+void AddOnlyFoundFiles(ProfileChanges& changes, bool on, const TIniFile& current)
 {
-    changes.SetFlag(OutputSection, OnlyFoundFilesKey, on);
+    if (on || current.HasKey(OutputSection, OnlyFoundFilesKey))
+        changes.SetFlag(OutputSection, OnlyFoundFilesKey, on);
 }
 
 } // namespace quillo

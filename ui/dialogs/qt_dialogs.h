@@ -27,6 +27,9 @@ public:
     std::optional<QString> SaveFileName(QWidget* parent, const SaveFileRequest& request) override;
     void Beep() override;
     void OpenUrl(const QUrl& url) override;
+    bool StartProgram(const QStringList& words) override;
+    std::optional<QString> EditorCommand(QWidget* parent, const QString& command,
+                                         const QStringList& choices) override;
 };
 
 } // namespace quillo

@@ -18,6 +18,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -40,6 +41,10 @@ public:
     // Each raises "Unable to insert a line" when the list is full; a header
     // is recorded only once its line is in the list.
     void AppendLine(std::string_view line);
+    // A found line with its number within its file.
+    void AppendFoundLine(std::string_view line, std::uint32_t lineNumber);
+    // What the next run header's found lines are marked with.
+    void BeginRunLines(RunLines lines) { nextRun_ = std::move(lines); }
     void AppendRunHeader(std::string_view line);
     // file: what to open for the lines under this header.
     void AppendFileHeader(std::string_view line, std::string file);
@@ -80,6 +85,7 @@ private:
     OutputView& view_;
     std::array<StatusPanel*, 4> panels_;
     HeaderRows headers_;
+    RunLines nextRun_;
     QBasicTimer frame_;
 };
 

@@ -83,6 +83,8 @@ public:
     void FString2Change();
     void OptionOneInstanceClick();
     void Exit1Click();
+    // File > Editor...: the editor's command line, in the "Editor" dialog.
+    void mEditorClick();
     void cmdFLClearClick();
     void cmdFLDeleteClick();
     void cmdFLSaveClick();
@@ -150,6 +152,9 @@ public:
 
     // The names the open and save dialogs remember.
     const QString& OpenDialogName() const noexcept { return OpenDialog1.FileName(); }
+    // The editor the output list opens found lines in; empty: the desktop's default.
+    const std::string& EditorCommand() const noexcept { return outputActions_.EditorCommand(); }
+    OutputListActions& OutputActions() noexcept { return outputActions_; }
     const QString& SaveDialogName() const noexcept { return SaveDialog1.FileName(); }
     static const QList<FileFilter>& OpenFilters() { return OpenDialog::Filters(); }
     static const QList<FileFilter>& SaveFilters() { return SaveDialog::Filters(); }
@@ -166,6 +171,8 @@ private:
     const WindowLayout& Controls() const noexcept { return *this; }
     // Which handler each control's event runs.
     void ConnectHandlers();
+    // The output list's find bar and its settings sections.
+    void ConnectOutputExtras();
 
     Dialogs& dialogs_;
     RunDisplay display_;

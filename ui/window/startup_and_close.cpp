@@ -38,6 +38,8 @@ void StartupAndClose::ReadSettings()
         OptionBox(window_, OptionFlagKeys[i].control)->setChecked(stored.flags[i]);
     QComboBox* op = controls_.FOperator;
     op->setCurrentIndex(OperatorSelection(stored.defaultOperator, op->currentIndex()));
+    for (const Section& section : sections_)
+        section.read(*store_);
     RestoreWindowPlace(window_, ReadWindowPlace(*store_));
 }
 
@@ -54,6 +56,8 @@ void StartupAndClose::WriteSettings()
     ProfileChanges changes;
     AddOptions(changes, options);
     AddWindowPlace(changes, CurrentWindowPlace(window_));
+    for (const Section& section : sections_)
+        section.write(changes, *store_);
     store_->Write(changes);
     store_.reset();
 }

@@ -7,11 +7,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QWidget;
 
 namespace quillo {
 
+class ProfileChanges;
 class TIniFile;
 struct WindowLayout;
 
@@ -63,11 +65,25 @@ public:
     // take place, and later requests only ask a run to stop.
     bool CloseRequested(const std::function<bool()>& formClose);
 
+    // A settings section of the window's own beyond the options: read after
+    // the options at start-up, written with them at close (given the file as
+    // read at start-up, to tell which of its keys are there).
+    using WriteSection = std::function<void(ProfileChanges&, const TIniFile&)>;
+    void AddSection(std::function<void(const TIniFile&)> read, WriteSection write)
+    {
+        sections_.push_back({std::move(read), std::move(write)});
+    }
+
 private:
     QWidget& window_;
     const WindowLayout& controls_;
     std::string settingsFile_;
     std::unique_ptr<TIniFile> store_;
+    struct Section {
+        std::function<void(const TIniFile&)> read;
+        WriteSection write;
+    };
+    std::vector<Section> sections_;
     bool starting_ = false;
     bool closedWhileStarting_ = false;
 };
