@@ -23,6 +23,8 @@ public:
     std::optional<QString> SaveFileName(QWidget*, const quillo::SaveFileRequest&) override { return {}; }
     void Beep() override {}
     void OpenUrl(const QUrl&) override {}
+    bool StartProgram(const QStringList&) override { return false; }
+    std::optional<QString> EditorCommand(QWidget*, const QString&, const QStringList&) override { return {}; }
 };
 
 // The window's control of that object name and type; fails without one.
