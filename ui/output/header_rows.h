@@ -33,6 +33,9 @@ public:
     void AddFile(std::size_t row, std::string file);
     // The list was emptied.
     void Clear() noexcept;
+    // The list was emptied while a run goes on: the lines it appends from now
+    // on belong to that run, without a header of their own.
+    void ContinueRun(RunLines lines) { runs_.emplace_back(0, std::move(lines)); }
 
     // The file of the nearest header at or above row; nullptr when that
     // header is a run's, or when there is none.

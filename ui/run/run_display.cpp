@@ -30,8 +30,9 @@ void RunDisplay::AppendFoundLine(std::string_view line, std::uint32_t lineNumber
 void RunDisplay::AppendRunHeader(std::string_view line)
 {
     AppendLine(line);
-    headers_.AddRun(store_.Count() - 1, std::move(nextRun_));
+    lastRun_ = std::move(nextRun_);
     nextRun_ = {};
+    headers_.AddRun(store_.Count() - 1, lastRun_);
 }
 
 void RunDisplay::AppendFileHeader(std::string_view line, std::string file)
@@ -44,6 +45,7 @@ void RunDisplay::ClearLines()
 {
     store_.Clear();
     headers_.Clear();
+    headers_.ContinueRun(lastRun_);
     view_.Clear();
 }
 

@@ -48,7 +48,8 @@ public:
     void AppendRunHeader(std::string_view line);
     // file: what to open for the lines under this header.
     void AppendFileHeader(std::string_view line, std::string file);
-    // Empties the output list: store, view and the record of its headers.
+    // Empties the output list: store, view and the record of its headers;
+    // lines that a run still appends are marked as that run's.
     void ClearLines();
     const OutputLineStore& Lines() const noexcept { return store_; }
     const HeaderRows& Headers() const noexcept { return headers_; }
@@ -86,6 +87,7 @@ private:
     std::array<StatusPanel*, 4> panels_;
     HeaderRows headers_;
     RunLines nextRun_;
+    RunLines lastRun_; // of the last run header appended
     QBasicTimer frame_;
 };
 

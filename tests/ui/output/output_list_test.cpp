@@ -551,6 +551,19 @@ INSTANTIATE_TEST_SUITE_P(
         MarkCase{"ReverseLogicMarksNothing", "fox", "", false, true, false, "plain", {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(OutputListTest, LinesAfterAClearDuringARunKeepTheirMarks)
+{
+    form->AppendFileEntry(Write(QStringLiteral("a.txt"), Lines(25, "fox")));
+    DuringRun([this] { Tool("CmdClear")->click(); });
+    Search(QStringLiteral("FOX"));
+    form->FlushDisplay();
+    const std::vector<std::string> lines = OutputLines();
+    ASSERT_FALSE(lines.empty());
+    ASSERT_LT(lines.size(), 25u); // the clear came during the run
+    EXPECT_EQ(lines.back(), "fox 25");
+    EXPECT_EQ(View()->RowHighlights(static_cast<int>(lines.size() - 1)), (std::vector<UnitRange>{{0, 3}}));
+}
+
 TEST_F(OutputListTest, LongLinesAreMarkedOnlyWithinWhatIsDrawn)
 {
     const QByteArray line = QByteArray(int(OutputView::ShownChars) - 2, 'x') + "fox and fox";
