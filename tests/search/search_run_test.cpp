@@ -267,8 +267,9 @@ TEST_F(SearchRunTest, RunGivesItsHighlighterBeforeItsHeader)
         const auto header = std::find(h.Events.begin(), h.Events.end(), "RunHeader");
         ASSERT_NE(header, h.Events.begin());
         EXPECT_EQ(*std::prev(header), reverse ? "Lines-numbered" : "Lines+numbered");
-        if (!reverse)
+        if (!reverse) {
             EXPECT_EQ(h.highlighter->Ranges("a fox"), (std::vector<ByteRange>{{2, 5}}));
+        }
     }
 }
 
