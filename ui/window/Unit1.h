@@ -5,7 +5,8 @@
 // of its own, owned here:
 //   window_layout      the controls, their names, captions, places, tab order
 //   run_display        the output lines and panel texts, presented per frame
-//   output_list_actions  copy and open from the output list
+//   output_list_actions  copy and open from the output list, the editor
+//   find_bar           finding rows of the output list (Ctrl+F)
 //   event_pump         events running during a run, paced
 //   run_host           what a run reads from and does to the window
 //   command_line_host  what the command line does to the window
