@@ -31,6 +31,7 @@ public:
     }
 
     void AppendLine(std::string_view line) override { store_.Append(line); }
+    void AppendFoundLine(std::string_view line, std::uint32_t lineNumber) override { store_.Append(line, lineNumber); }
     void SetPanelText(int panel, std::string_view text) override
     {
         if (panel >= 0 && panel < 4)

@@ -32,6 +32,8 @@ public:
 
     std::optional<quillo::AddFolderChoice> addFolderAnswer;
     void OpenUrl(const QUrl&) override {}
+    bool StartProgram(const QStringList&) override { return false; }
+    std::optional<QString> EditorCommand(QWidget*, const QString&, const QStringList&) override { return {}; }
 };
 
 // The window's control of that object name and type; fails without one.

@@ -9,8 +9,9 @@
 // the operator (none, "And", "Or", "Xor", "& Not"); byte 2, when not 0, the
 // event processing at which Cancel is clicked; byte 3 adds to the file list a
 // missing file (bit 0), an empty entry (bit 1), the first file again
-// (bit 2), and turns on the prompt for a save (bit 3), which is cancelled.
-// Byte 4, bit 0, instead reads search string 1 as a regular expression
+// (bit 2), and turns on the prompt for a save (bit 3), which is cancelled;
+// byte 4, when not 0, is the bound up to which the marks are checked.
+// Byte 5, bit 0, instead reads search string 1 as a regular expression
 // (bit 1: ignoring case off, bit 2: whole words) against every line of the
 // other parts, with no run: the literal searched before the expression never
 // turns away a line the expression matches.
@@ -22,10 +23,14 @@
 //   the options give: the counters equal the lines searched and found;
 // - events run after every tenth line of a file and once at the end; a
 //   click on Cancel ends the run after the file it came in;
-// - the window is unlocked afterwards whatever happened.
+// - the window is unlocked afterwards whatever happened;
+// - every found line keeps a line number, header lines none, and the marks
+//   of the run's highlighter cover exactly the bytes inside occurrences of
+//   either string (none under reverse logic), at any bound.
 #include "fuzz/fuzz_support.h"
 #include "fuzz/line_model.h"
 #include "search/expression.h"
+#include "search/match_highlight.h"
 #include "search/number_format.h"
 #include "search/predicates.h"
 #include "search/run_flags.h"
@@ -60,6 +65,25 @@ std::int64_t Occurrences(std::string_view line, std::string_view pattern)
     for (std::size_t at = line.find(pattern); at != std::string_view::npos; at = line.find(pattern, at + 1))
         ++count;
     return std::max<std::int64_t>(count, 1);
+}
+
+// The bytes of line inside an occurrence of a pattern, folded unless
+// case-sensitive, up to bound.
+std::vector<bool> Marked(std::string_view line, const std::vector<std::string>& patterns, bool caseSensitive,
+                         std::size_t bound)
+{
+    const std::string hay = caseSensitive ? std::string(line) : Folded(line);
+    std::vector<bool> marked(std::min(bound, line.size()), false);
+    for (const std::string& text : patterns) {
+        const std::string pattern = caseSensitive ? text : Folded(text);
+        if (pattern.empty())
+            continue;
+        for (std::size_t at = hay.find(pattern); at != std::string::npos && at < marked.size();
+             at = hay.find(pattern, at + 1))
+            for (std::size_t i = at; i < std::min(at + pattern.size(), marked.size()); ++i)
+                marked[i] = true;
+    }
+    return marked;
 }
 
 // A line as the output list holds it: up to its first zero byte.
@@ -233,9 +257,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     const auto byte = [&](std::size_t i) { return i < parts[0].size() ? static_cast<unsigned char>(parts[0][i]) : 0; };
 
-    if (byte(4) & 1) {
+    if (byte(5) & 1) {
         CheckExpression(std::string(parts[1]), std::vector<std::string>(parts.begin() + 2, parts.end()),
-                        byte(4) >> 1);
+                        byte(5) >> 1);
         return 0;
     }
 
@@ -293,6 +317,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "the window is unlocked after the run");
     Require(host.Title == IdleTitle && host.Caption == IdleTitle, "the title and caption are the idle ones");
     Require(!SearchRunning, "the run is over");
+    const auto highlighter = MakeHighlighter(settings);
+    Require(!highlighter == o.Reverse, "only a reverse-logic run has no highlighter");
+    const std::size_t bound = byte(4) ? byte(4) : MatchHighlighter::NoLimit;
+    std::size_t foundLines = 0;
+    for (std::size_t i = 0; i < host.Output.Count(); ++i) {
+        const std::uint32_t number = host.Output.LineNumber(i);
+        const bool header = i == 0 || std::any_of(host.FileHeaders.begin(), host.FileHeaders.end(),
+                                                  [i](const auto& h) { return h.first == i; });
+        Require(header == (number == 0), "found lines have a line number, headers none");
+        if (header || !highlighter)
+            continue;
+        ++foundLines;
+        std::string_view line = host.Output.Line(i);
+        if (o.Numbering) {
+            const std::string prefix = std::to_string(number) + " : ";
+            Require(line.starts_with(prefix), "a numbered line starts with its kept number");
+            line.remove_prefix(prefix.size());
+        }
+        const auto ranges = highlighter->Ranges(line, bound);
+        std::vector<bool> got(std::min(bound, line.size()), false);
+        for (std::size_t r = 0; r < ranges.size(); ++r) {
+            Require(ranges[r].begin < ranges[r].end && ranges[r].end <= got.size(), "marks lie in the bound");
+            Require(r == 0 || ranges[r - 1].end < ranges[r].begin, "marks are ascending and apart");
+            for (std::size_t b = ranges[r].begin; b < ranges[r].end; ++b)
+                got[b] = true;
+        }
+        Require(got == Marked(line, {settings.String1, settings.String2}, o.CaseSensitive, bound),
+                "the marks cover exactly the occurrences of both strings");
+    }
+    Require(o.Reverse || foundLines == static_cast<std::size_t>(host.Output.Count() - host.FileHeaders.size() - 1),
+            "every line but the headers was checked");
     const bool asked = std::find(host.Events.begin(), host.Events.end(), "AskSave") != host.Events.end();
     RequireEqual<long long>(asked, o.PromptSave, "the save prompt follows its option");
     Require(host.SavedTo.empty(), "a cancelled save prompt saves nothing");

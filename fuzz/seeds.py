@@ -118,11 +118,11 @@ SEEDS = {
         "no-files": parts(b"\x06\x01\x00\x00", "a", ""),
         "empty-and-missing-save-prompt": parts(b"\x06\x01\x00\x0b", "", "", "", "\x1a"),
         "nul-in-line": parts(b"\x26\x01\x00\x00", "b", "", "a\0b\r\nb\0\r\n"),
-        # byte 4, bit 0: string 1 as an expression against the lines, no run
-        "expression-prefilter": parts(b"\x00\x00\x00\x00\x01", "quillo[a-z]*get", "",
+        # byte 5, bit 0: string 1 as an expression against the lines, no run
+        "expression-prefilter": parts(b"\x00\x00\x00\x00\x00\x01", "quillo[a-z]*get", "",
                                       "QuilloTarget x\nquillo\xe9get\n"),
-        "expression-words-stray-byte": parts(b"\x00\x00\x00\x00\x05", "(a|b)+c?\\.", "", "ab. c", "bbc.\xff"),
-        "expression-case-folding": parts(b"\x00\x00\x00\x00\x03", "^\\w+$|k", "", "\xe2\x84\xaa\nword\n"),
+        "expression-words-stray-byte": parts(b"\x00\x00\x00\x00\x00\x05", "(a|b)+c?\\.", "", "ab. c", "bbc.\xff"),
+        "expression-case-folding": parts(b"\x00\x00\x00\x00\x00\x03", "^\\w+$|k", "", "\xe2\x84\xaa\nword\n"),
     },
 }
 

@@ -3,7 +3,9 @@
 #include "number_format.h"
 #include "run_flags.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 
 namespace quillo {
 namespace {
@@ -33,10 +35,13 @@ void EndOfFileRefresh(RunState& run, ScanHost& host)
         ShowProgress(run, host, run.SizeBlocks);
 }
 
+// The found line goes out with its number within the file, numbered or not;
+// a number beyond 32 bits is kept as the largest one.
 void AppendFound(RunState& run, ScanHost& host, std::string_view line, std::int64_t lineNumber)
 {
+    const auto kept = static_cast<std::uint32_t>(std::min<std::int64_t>(lineNumber, UINT32_MAX));
     if (!run.Options.Numbering) {
-        host.AppendLine(line);
+        host.AppendFoundLine(line, kept);
         return;
     }
     char digits[24];
@@ -44,7 +49,7 @@ void AppendFound(RunState& run, ScanHost& host, std::string_view line, std::int6
     run.Text.assign(digits, end);
     run.Text += " : ";
     run.Text += line;
-    host.AppendLine(run.Text);
+    host.AppendFoundLine(run.Text, kept);
 }
 
 // Occurrences of pattern 1 in the line, overlapping ones included; at least one.

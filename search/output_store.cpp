@@ -40,21 +40,29 @@ char* OutputLineStore::Reserve(std::size_t bytes, std::uint64_t& position)
     return at;
 }
 
-void OutputLineStore::Append(std::string_view line)
+void OutputLineStore::Append(std::string_view line, std::uint32_t lineNumber)
 {
     if (const void* zero = std::memchr(line.data(), 0, line.size()))
         line = line.substr(0, static_cast<std::size_t>(static_cast<const char*>(zero) - line.data()));
-    const std::uint64_t cost = line.size() + 1 + sizeof(std::uint64_t);
+    const std::uint64_t cost = line.size() + 1 + sizeof(std::uint64_t) + sizeof(std::uint32_t);
     if (count_ >= maxLines_ || cost > capacity_ - std::min(capacity_, used_))
         throw Failure(std::string(MsgUnableToInsertLine));
 
-    if (count_ % IndexBlockLines == 0 && count_ / IndexBlockLines == index_.size())
-        index_.push_back(std::make_unique_for_overwrite<std::uint64_t[]>(IndexBlockLines));
+    if (count_ % IndexBlockLines == 0 && count_ / IndexBlockLines == index_.size()) {
+        // Both blocks or neither.
+        auto positions = std::make_unique_for_overwrite<std::uint64_t[]>(IndexBlockLines);
+        auto numbers = std::make_unique_for_overwrite<std::uint32_t[]>(IndexBlockLines);
+        index_.reserve(index_.size() + 1);
+        numbers_.reserve(numbers_.size() + 1);
+        index_.push_back(std::move(positions));
+        numbers_.push_back(std::move(numbers));
+    }
     std::uint64_t position;
     char* at = Reserve(line.size() + 1, position);
     std::memcpy(at, line.data(), line.size());
     at[line.size()] = '\0';
     index_[count_ / IndexBlockLines][count_ % IndexBlockLines] = position;
+    numbers_[count_ / IndexBlockLines][count_ % IndexBlockLines] = lineNumber;
     ++count_;
     used_ += cost;
 }
@@ -65,6 +73,8 @@ void OutputLineStore::Clear() noexcept
     chunks_.shrink_to_fit();
     index_.clear();
     index_.shrink_to_fit();
+    numbers_.clear();
+    numbers_.shrink_to_fit();
     shared_ = SIZE_MAX;
     sharedUsed_ = 0;
     count_ = 0;
@@ -81,10 +91,17 @@ std::string_view OutputLineStore::Line(std::size_t i) const noexcept
     return {text, std::strlen(text)};
 }
 
+std::uint32_t OutputLineStore::LineNumber(std::size_t i) const noexcept
+{
+    return i < count_ ? numbers_[i / IndexBlockLines][i % IndexBlockLines] : 0;
+}
+
 std::uint64_t OutputLineStore::AllocatedBytes() const noexcept
 {
     std::uint64_t bytes = index_.size() * IndexBlockLines * sizeof(std::uint64_t) +
-                          index_.capacity() * sizeof(index_[0]) + chunks_.capacity() * sizeof(Chunk);
+                          numbers_.size() * IndexBlockLines * sizeof(std::uint32_t) +
+                          index_.capacity() * sizeof(index_[0]) + numbers_.capacity() * sizeof(numbers_[0]) +
+                          chunks_.capacity() * sizeof(Chunk);
     for (const Chunk& chunk : chunks_)
         bytes += chunk.size;
     return bytes;

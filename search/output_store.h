@@ -1,5 +1,6 @@
 // The output list's lines, held compactly: the bytes of all lines in large
-// chunks, each line ended by a zero byte, and one 8-byte position per line.
+// chunks, each line ended by a zero byte, one 8-byte position and one 4-byte
+// line number per line.
 #pragma once
 
 #include <cstddef>
@@ -23,12 +24,17 @@ public:
 
     // Appends a line, held up to its first zero byte. Raises the failure
     // "Unable to insert a line" when the store is full.
-    void Append(std::string_view line);
+    void Append(std::string_view line) { Append(line, 0); }
+    // The same, with the line's number within the file it was found in
+    // (0: none, as for header lines).
+    void Append(std::string_view line, std::uint32_t lineNumber);
     void Clear() noexcept;
 
     std::size_t Count() const noexcept { return count_; }
     bool Empty() const noexcept { return count_ == 0; }
     std::string_view Line(std::size_t i) const noexcept;
+    // The number given with line i; 0 when none was, or i is out of range.
+    std::uint32_t LineNumber(std::size_t i) const noexcept;
 
     // Bytes allocated for lines and positions.
     std::uint64_t AllocatedBytes() const noexcept;
@@ -53,6 +59,7 @@ private:
     std::size_t shared_ = SIZE_MAX; // index of the chunk short lines go to
     std::size_t sharedUsed_ = 0;
     std::vector<std::unique_ptr<std::uint64_t[]>> index_; // blocks of line positions
+    std::vector<std::unique_ptr<std::uint32_t[]>> numbers_; // blocks of line numbers, as index_
 };
 
 } // namespace quillo

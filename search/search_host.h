@@ -3,10 +3,14 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace quillo {
+
+class MatchHighlighter;
 
 // The check boxes of the "Main" page that a run reads.
 struct SearchOptions {
@@ -21,6 +25,9 @@ struct SearchOptions {
     bool PromptSave = false;    // OptionSave
     bool Regex = false;         // "Regular expressions"
     bool WholeWords = false;    // "Whole words only"
+    // A file's header line only just before its first found line; files
+    // without found lines add nothing.
+    bool OnlyFoundFiles = false; // OptionOnlyFound
 };
 
 // The values a run takes from the window when it starts.
@@ -38,6 +45,13 @@ public:
     // Appends a line to the output list; raises "Unable to insert a line" when
     // the list refuses it.
     virtual void AppendLine(std::string_view line) = 0;
+    // A found line (with its number prefix under "Line Numbering") and its
+    // 1-based line number within its file, kept whether or not numbering is on.
+    virtual void AppendFoundLine(std::string_view line, std::uint32_t lineNumber)
+    {
+        static_cast<void>(lineNumber);
+        AppendLine(line);
+    }
     // Status bar panel 0..3.
     virtual void SetPanelText(int panel, std::string_view text) = 0;
     virtual void SetApplicationTitle(std::string_view title) = 0;
@@ -51,6 +65,16 @@ public:
 class RunHost : public ScanHost {
 public:
     virtual SearchSettings ReadSearchSettings() = 0;
+
+    // What a host that shows the run's found lines needs to mark the
+    // matches in them: given once, before the run's header line. highlighter
+    // is null for a run whose found lines are the ones not matching (Reverse
+    // Logic). numbered: the found lines carry their number prefix.
+    virtual void BeginRunLines(std::shared_ptr<const MatchHighlighter> highlighter, bool numbered)
+    {
+        static_cast<void>(highlighter);
+        static_cast<void>(numbered);
+    }
 
     // The run's header line and each file's header line, appended to the
     // output list like any line; a host that leads from a line to its file

@@ -1,7 +1,12 @@
 #include "search_run.h"
 
 #include "file_scan.h"
+#include "match_highlight.h"
 #include "run_flags.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
 
 namespace quillo {
 namespace {
@@ -66,6 +71,49 @@ private:
     bool locked_ = true;
 };
 
+// Under "Only files with found lines": the scan's host, which appends a
+// file's header line only just before the file's first found line.
+class FirstFoundHeader final : public ScanHost {
+public:
+    explicit FirstFoundHeader(RunHost& host) : host_(host) {}
+
+    // The header waiting for the file's first found line.
+    void Hold(std::string header, std::string entry)
+    {
+        header_ = std::move(header);
+        entry_ = std::move(entry);
+        held_ = true;
+    }
+
+    void AppendLine(std::string_view line) override
+    {
+        Release();
+        host_.AppendLine(line);
+    }
+    void AppendFoundLine(std::string_view line, std::uint32_t lineNumber) override
+    {
+        Release();
+        host_.AppendFoundLine(line, lineNumber);
+    }
+    void SetPanelText(int panel, std::string_view text) override { host_.SetPanelText(panel, text); }
+    void SetApplicationTitle(std::string_view title) override { host_.SetApplicationTitle(title); }
+    void ProcessEvents() override { host_.ProcessEvents(); }
+
+private:
+    void Release()
+    {
+        if (!held_)
+            return;
+        host_.AppendFileHeader(header_, entry_);
+        held_ = false; // only once it is in the list
+    }
+
+    RunHost& host_;
+    std::string header_;
+    std::string entry_;
+    bool held_ = false;
+};
+
 std::string FileHeader(std::string_view entry, const SearchSettings& settings, std::string_view description)
 {
     std::string header = "***** File: \"";
@@ -124,13 +172,22 @@ void SearchRun(RunHost& host)
     run.Pattern1 = std::move(pattern1);
     run.Pattern2 = std::move(pattern2);
 
+    host.BeginRunLines(MakeHighlighter(settings), settings.Options.Numbering);
     host.AppendRunHeader(NewSearchLine);
+    FirstFoundHeader foundOnly(host);
     for (std::size_t i = 0; i < host.FileCount() && !CancelRequested; ++i) {
         const std::string entry = host.FileEntry(i);
-        host.AppendFileHeader(FileHeader(entry, settings, choice->description), entry);
+        std::string header = FileHeader(entry, settings, choice->description);
+        if (settings.Options.OnlyFoundFiles)
+            foundOnly.Hold(std::move(header), entry);
+        else
+            host.AppendFileHeader(header, entry);
         run.Caption = "Searching " + entry;
         host.SetCaption(run.Caption);
-        ScanFile(run, host, entry);
+        if (settings.Options.OnlyFoundFiles)
+            ScanFile(run, foundOnly, entry);
+        else
+            ScanFile(run, host, entry);
     }
 
     host.Beep();

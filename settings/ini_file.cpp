@@ -140,6 +140,11 @@ std::string TIniFile::ReadText(std::string_view section, std::string_view key, s
     return std::string(Limit(value ? *value : def));
 }
 
+bool TIniFile::HasKey(std::string_view section, std::string_view key) const
+{
+    return Index().Find(section, key).has_value();
+}
+
 int TIniFile::ReadInt(std::string_view section, std::string_view key, int def) const
 {
     return ParseProfileInt(ReadText(section, key, ""), def);

@@ -58,6 +58,8 @@ public:
     // characters either way.
     std::string ReadText(std::string_view section, std::string_view key, std::string_view def) const;
     int ReadInt(std::string_view section, std::string_view key, int def) const;
+    // Whether the file holds the key in the section (with any value).
+    bool HasKey(std::string_view section, std::string_view key) const;
     // On exactly when the stored integer (def 1 for on, 0 for off) is not 0.
     bool ReadFlag(std::string_view section, std::string_view key, bool def) const;
 

@@ -1,6 +1,8 @@
 """Finds a control of a running Quillo window through the accessibility bus.
 
     a11y.py center ROLE NAME [INDEX]   prints the control's centre on screen: "X Y"
+    a11y.py selected ROLE NAME         prints the control's child count, a tab,
+                                       and the names of its selected children
 
 ROLE and NAME as the bus shows them ("push button" "Save", "page tab" "File
 List"); INDEX picks among several matches in tree order (0 first). Waits up to
@@ -41,7 +43,26 @@ def find(role, name, index):
     return None
 
 
+def selected(role, name):
+    for _ in range(100):
+        node = find(role, name, 0)
+        if node is not None:
+            names = []
+            count = node.childCount
+            for i in range(count):
+                child = node.getChildAtIndex(i)
+                if child is not None and child.getState().contains(pyatspi.STATE_SELECTED):
+                    names.append(child.name)
+            print("%d\t%s" % (count, "|".join(names)))
+            return 0
+        time.sleep(0.1)
+    print("not found: %s %r" % (role, name), file=sys.stderr)
+    return 1
+
+
 def main():
+    if len(sys.argv) == 4 and sys.argv[1] == "selected":
+        return selected(sys.argv[2], sys.argv[3])
     if len(sys.argv) < 4 or sys.argv[1] != "center":
         print(__doc__, file=sys.stderr)
         return 2

@@ -93,6 +93,56 @@ TEST(ScanFile, NumbersRestartForEachFileWhileTheCountGoesOn)
     EXPECT_EQ(scan.host.Panels[0], "Lines Searched: 10");
 }
 
+// Each found line keeps its 1-based number within its file, whether or not
+// it is shown; line numbers go on across ten-line refreshes and start again
+// with every file.
+struct NumberCase {
+    const char* name;
+    bool numbering, reverse, oneInstance, unix;
+    std::vector<std::uint32_t> expected; // both files, in output order
+};
+
+void PrintTo(const NumberCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class FoundLineNumbers : public ::testing::TestWithParam<NumberCase> {};
+
+TEST_P(FoundLineNumbers, KeptPerFoundLineAcrossFiles)
+{
+    const NumberCase& c = GetParam();
+    TempDir dir;
+    Scan scan("hit");
+    scan.run.Options.Numbering = c.numbering;
+    scan.run.Options.Reverse = c.reverse;
+    scan.run.Options.OneInstance = c.oneInstance;
+    if (c.unix)
+        scan.run.ReadLine = &ReadUnixLine;
+    const char* end = c.unix ? "\n" : "\r\n";
+    std::string first, second;
+    for (int i = 1; i <= 12; ++i)
+        first += std::string(i == 2 || i == 11 ? "hit" : "miss") + end;
+    second = std::string("hit") + end + "miss" + end + "hit";
+    scan.File(dir.Write("a.txt", first));
+    scan.File(dir.Write("b.txt", second));
+    EXPECT_EQ(scan.host.LineNumbers(), c.expected);
+    if (c.numbering) {
+        const Strings lines = scan.host.Lines();
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            EXPECT_EQ(lines[i].substr(0, lines[i].find(' ')), std::to_string(c.expected[i])) << lines[i];
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, FoundLineNumbers,
+    ::testing::Values(NumberCase{"Plain", false, false, false, false, {2, 11, 1, 3}},
+                      NumberCase{"Numbered", true, false, false, false, {2, 11, 1, 3}},
+                      NumberCase{"UnixLines", false, false, false, true, {2, 11, 1, 3}},
+                      NumberCase{"OneOccurrenceOnly", false, false, true, false, {2, 1}},
+                      NumberCase{"ReverseLogic", true, true, false, false, {1, 3, 4, 5, 6, 7, 8, 9, 10, 12, 2}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(ScanFile, CaseFoldingFindsAsciiCasesOnly)
 {
     TempDir dir;

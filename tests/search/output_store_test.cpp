@@ -51,8 +51,32 @@ TEST(OutputLineStore, ManyLinesOfMixedLengthsStayIntactAndCompact)
     ASSERT_EQ(store.Count(), count);
     for (std::size_t i = 0; i < count; i += 997)
         ASSERT_EQ(store.Line(i), lineFor(i)) << i;
+    EXPECT_EQ(store.LineNumber(count - 1), 0u);
     EXPECT_EQ(store.Line(count - 1), lineFor(count - 1));
     EXPECT_LE(store.AllocatedBytes(), bytes + 16 * count + (3u << 20));
+}
+
+// Line numbers go with their lines across index blocks; 0 means none.
+TEST(OutputLineStore, KeepsEachLinesNumber)
+{
+    OutputLineStore store(1ULL << 30);
+    const std::size_t count = 3 * 65536 + 5;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i % 3 == 0)
+            store.Append("header");
+        else
+            store.Append("found " + std::to_string(i), static_cast<std::uint32_t>(i * 7 + 1));
+    }
+    for (std::size_t i = 0; i < count; i += 101) {
+        ASSERT_EQ(store.LineNumber(i), i % 3 == 0 ? 0u : static_cast<std::uint32_t>(i * 7 + 1)) << i;
+        ASSERT_EQ(store.Line(i), i % 3 == 0 ? "header" : "found " + std::to_string(i));
+    }
+    store.Append("last", UINT32_MAX);
+    EXPECT_EQ(store.LineNumber(count), UINT32_MAX);
+    EXPECT_EQ(store.LineNumber(count + 1), 0u);
+    store.Clear();
+    store.Append("again", 5);
+    EXPECT_EQ(store.LineNumber(0), 5u);
 }
 
 TEST(OutputLineStore, RefusesLinesBeyondItsCapacity)

@@ -1,4 +1,5 @@
 #include "search/failure.h"
+#include "search/match_highlight.h"
 #include "search/run_flags.h"
 #include "search/search_run.h"
 #include "test_support.h"
@@ -8,6 +9,7 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <map>
 
 namespace quillo::test {
 namespace {
@@ -162,6 +164,114 @@ INSTANTIATE_TEST_SUITE_P(
                       HeaderCase{"RelativeEntryAsGiven", {"missing/rel.txt"}, true},
                       HeaderCase{"HostWithoutARecordGetsLines", {"@/a.txt", "@/b.txt"}, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// "Only files with found lines": a file's header comes just before its first
+// found line, and a file without found lines adds nothing; counters and
+// panels stay as without the option.
+struct FoundOnlyCase {
+    const char* name;
+    std::string string2;
+    int op;
+    bool oneInstance;
+    bool reverse;
+    std::vector<std::string> expected; // "A", "B", "C": the file's header
+};
+
+void PrintTo(const FoundOnlyCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class OnlyFoundFiles : public SearchRunTest, public ::testing::WithParamInterface<FoundOnlyCase> {};
+
+TEST_P(OnlyFoundFiles, HeadersOnlyForFilesWithFoundLines)
+{
+    const FoundOnlyCase& c = GetParam();
+    const std::map<std::string, std::string> files = {
+        {"A", File("a.txt", "cat\r\nfox\r\nfox dog\r\n")},
+        {"B", File("b.txt", "cat\r\nbird\r\n")},
+        {"C", File("c.txt", "dog\r\nfox\r\n")},
+    };
+    const auto run = [&](bool onlyFound) {
+        RecordingHost h;
+        h.Settings.String1 = "fox";
+        h.Settings.String2 = c.string2;
+        h.Settings.Operator = c.op;
+        h.Settings.Options.OneInstance = c.oneInstance;
+        h.Settings.Options.Reverse = c.reverse;
+        h.Settings.Options.Numbering = true;
+        h.Settings.Options.OnlyFoundFiles = onlyFound;
+        h.Files = {files.at("A"), files.at("B"), (dir.Path() / "missing.txt").string(), files.at("C")};
+        SearchRun(h);
+        return h;
+    };
+    const RecordingHost all = run(false);
+    const RecordingHost found = run(true);
+
+    Strings expected = {"*****  New Search  *****"};
+    for (const std::string& line : c.expected) {
+        if (files.count(line))
+            expected.push_back("***** File: \"" + files.at(line) + "\"- Search Pattern=fox" +
+                               ChooseOperator(c.string2, c.op)->description + " *****");
+        else
+            expected.push_back(line);
+    }
+    EXPECT_EQ(found.Lines(), expected);
+    // The same found lines, the same numbers and panels as without the option.
+    Strings allFound, foundFound;
+    for (std::size_t i = 0; i < all.Output.Count(); ++i)
+        if (all.Output.LineNumber(i) != 0)
+            allFound.emplace_back(all.Output.Line(i));
+    for (std::size_t i = 0; i < found.Output.Count(); ++i)
+        if (found.Output.LineNumber(i) != 0)
+            foundFound.emplace_back(found.Output.Line(i));
+    EXPECT_EQ(foundFound, allFound);
+    for (int p = 0; p < 4; ++p)
+        EXPECT_EQ(found.Panels[p], all.Panels[p]) << p;
+    EXPECT_EQ(found.PanelWrites, all.PanelWrites);
+    // The recorded headers name the files whose header lines are there.
+    for (const auto& [row, entry] : found.FileHeaders)
+        EXPECT_NE(found.Lines().at(row).find(entry), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SearchRun, OnlyFoundFiles,
+    ::testing::Values(
+        FoundOnlyCase{"SingleString", "", 0, false, false, {"A", "2 : fox", "3 : fox dog", "C", "2 : fox"}},
+        FoundOnlyCase{"And", "dog", 0, false, false, {"A", "3 : fox dog"}},
+        FoundOnlyCase{"Or", "dog", 1, false, false, {"A", "2 : fox", "3 : fox dog", "C", "1 : dog", "2 : fox"}},
+        FoundOnlyCase{"Xor", "dog", 2, false, false, {"A", "2 : fox", "C", "1 : dog", "2 : fox"}},
+        FoundOnlyCase{"AndNot", "dog", 3, false, false, {"A", "2 : fox", "C", "2 : fox"}},
+        FoundOnlyCase{"OneOccurrenceOnly", "", 0, true, false, {"A", "2 : fox", "C", "2 : fox"}},
+        FoundOnlyCase{"ReverseLogic", "", 0, false, true, {"A", "1 : cat", "B", "1 : cat", "2 : bird", "C", "1 : dog"}},
+        FoundOnlyCase{"NothingFound", "zebra", 0, false, false, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SearchRunTest, RunGivesItsHighlighterBeforeItsHeader)
+{
+    struct Host : RecordingHost {
+        void BeginRunLines(std::shared_ptr<const MatchHighlighter> h, bool numbered) override
+        {
+            Events.push_back(std::string("Lines") + (h ? "+" : "-") + (numbered ? "numbered" : ""));
+            highlighter = std::move(h);
+        }
+        std::shared_ptr<const MatchHighlighter> highlighter;
+    };
+    for (const bool reverse : {false, true}) {
+        Host h;
+        h.Settings.String1 = "Fox";
+        h.Settings.Options.Reverse = reverse;
+        h.Settings.Options.Numbering = true;
+        h.Files = {File("a.txt", "fox\r\n")};
+        SearchRun(h);
+        const auto header = std::find(h.Events.begin(), h.Events.end(), "RunHeader");
+        ASSERT_NE(header, h.Events.begin());
+        EXPECT_EQ(*std::prev(header), reverse ? "Lines-numbered" : "Lines+numbered");
+        if (!reverse) {
+            EXPECT_EQ(h.highlighter->Ranges("a fox"), (std::vector<ByteRange>{{2, 5}}));
+        }
+    }
+}
 
 TEST_F(SearchRunTest, EmptyString2UsesStringOneAloneWhateverTheOperator)
 {

@@ -158,6 +158,14 @@ void RecordingHost::SetApplicationTitle(std::string_view title)
     Events.push_back("Title=" + Title);
 }
 
+std::vector<std::uint32_t> RecordingHost::LineNumbers() const
+{
+    std::vector<std::uint32_t> numbers;
+    for (std::size_t i = 0; i < Output.Count(); ++i)
+        numbers.push_back(Output.LineNumber(i));
+    return numbers;
+}
+
 void RecordingHost::AppendRunHeader(std::string_view line)
 {
     Output.Append(line);

@@ -5,6 +5,7 @@
 #include "search/output_store.h"
 #include "search/search_host.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -76,6 +77,9 @@ public:
     std::vector<std::string> Lines() const;
 
     void AppendLine(std::string_view line) override { Output.Append(line); }
+    void AppendFoundLine(std::string_view line, std::uint32_t lineNumber) override { Output.Append(line, lineNumber); }
+    // The line numbers the output holds, one per line (0 for headers).
+    std::vector<std::uint32_t> LineNumbers() const;
     void AppendRunHeader(std::string_view line) override;
     void AppendFileHeader(std::string_view line, std::string_view entry) override;
     void SetPanelText(int panel, std::string_view text) override;

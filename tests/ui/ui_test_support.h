@@ -109,6 +109,17 @@ public:
     }
     void Beep() override { ++beeps; }
     void OpenUrl(const QUrl& url) override { urls.push_back(url); }
+    // Records the words; starts nothing. Answers startAnswer.
+    bool StartProgram(const QStringList& words) override
+    {
+        started.push_back(words);
+        return startAnswer;
+    }
+    std::optional<QString> EditorCommand(QWidget*, const QString& command, const QStringList& choices) override
+    {
+        editorRequests.push_back({command, choices});
+        return Next(editorAnswers);
+    }
 
     std::vector<Shown> messages;
     std::deque<MsgButton> boxAnswers;
@@ -124,6 +135,10 @@ public:
     std::vector<QString> folderStarts;
     int beeps = 0;
     std::vector<QUrl> urls;
+    std::vector<QStringList> started;
+    bool startAnswer = true;
+    std::vector<std::pair<QString, QStringList>> editorRequests;
+    std::deque<std::optional<QString>> editorAnswers; // empty: cancelled
     int modalLoopMs = 0;
     std::vector<bool> waited; // one per modal loop run
 

@@ -93,6 +93,13 @@ public:
     virtual void Beep() = 0;
     // Asks the desktop to open a link; its result is not examined.
     virtual void OpenUrl(const QUrl& url) = 0;
+    // Starts a program (the first word) with its arguments, no shell in
+    // between, and does not wait for it; false when it cannot be started.
+    virtual bool StartProgram(const QStringList& words) = 0;
+    // The "Editor" dialog: the command as confirmed, nothing when cancelled.
+    // choices: ready commands offered to fill the field with.
+    virtual std::optional<QString> EditorCommand(QWidget* parent, const QString& command,
+                                                 const QStringList& choices) = 0;
 };
 
 // The caption a message dialog of this kind carries.

@@ -1,12 +1,14 @@
 #include "ui/dialogs/qt_dialogs.h"
 
 #include "ui/dialogs/add_folder_dialog.h"
+#include "ui/dialogs/editor_dialog.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
 
 namespace quillo {
 namespace {
@@ -226,6 +228,22 @@ void QtDialogs::Beep()
 void QtDialogs::OpenUrl(const QUrl& url)
 {
     QDesktopServices::openUrl(url);
+}
+
+bool QtDialogs::StartProgram(const QStringList& words)
+{
+    if (words.isEmpty() || words.front().isEmpty())
+        return false;
+    return QProcess::startDetached(words.front(), words.mid(1));
+}
+
+std::optional<QString> QtDialogs::EditorCommand(QWidget* parent, const QString& command, const QStringList& choices)
+{
+    const ReactivateOnClose reactivate;
+    EditorDialog dialog(command, choices, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.Command();
 }
 
 } // namespace quillo

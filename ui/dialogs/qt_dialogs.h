@@ -30,6 +30,9 @@ public:
     std::optional<QString> ChooseFolder(QWidget* parent, const QString& title, const QString& start) override;
     void Beep() override;
     void OpenUrl(const QUrl& url) override;
+    bool StartProgram(const QStringList& words) override;
+    std::optional<QString> EditorCommand(QWidget* parent, const QString& command,
+                                         const QStringList& choices) override;
 };
 
 } // namespace quillo

@@ -6,26 +6,45 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quillo {
+
+class MatchHighlighter;
+
+// What a run tells the list about its found lines.
+struct RunLines {
+    std::shared_ptr<const MatchHighlighter> highlighter; // null: nothing to mark
+    bool numbered = false; // found lines start with their number and " : "
+};
+
+enum class RowKind { Line, RunHeader, FileHeader };
 
 class HeaderRows {
 public:
     // Rows are added in the order the list appends them. A row at or above
     // the last one recorded means the list started again: what was recorded
     // from that row on is dropped.
-    void AddRun(std::size_t row);
+    void AddRun(std::size_t row, RunLines lines = {});
     void AddFile(std::size_t row, std::string file);
     // The list was emptied.
     void Clear() noexcept;
+    // The list was emptied while a run goes on: the lines it appends from now
+    // on belong to that run, without a header of their own.
+    void ContinueRun(RunLines lines) { runs_.emplace_back(0, std::move(lines)); }
 
     // The file of the nearest header at or above row; nullptr when that
     // header is a run's, or when there is none.
     const std::string* FileOf(std::size_t row) const;
     std::size_t Count() const noexcept { return headers_.size(); }
+    // Whether the row is a run's or a file's header line.
+    RowKind KindOf(std::size_t row) const;
+    // The run whose header is the nearest at or above row; nullptr when none.
+    const RunLines* RunOf(std::size_t row) const;
 
 private:
     struct Header {
@@ -36,6 +55,7 @@ private:
     void Add(Header header);
 
     std::vector<Header> headers_; // rows ascending
+    std::vector<std::pair<std::size_t, RunLines>> runs_; // rows ascending
 };
 
 // A file list entry as a path to open later: an absolute entry as it is, a

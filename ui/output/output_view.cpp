@@ -1,5 +1,7 @@
 #include "ui/output/output_view.h"
 
+#include "ui/output/header_rows.h"
+
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
@@ -13,12 +15,14 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
+#include <QTextCharFormat>
 #include <QTextLayout>
 #include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace quillo {
 namespace {
@@ -55,6 +59,23 @@ QString ToolTipMarkup(const QString& plain)
         }
     }
     return QStringLiteral("<p style='white-space:pre-wrap'>") + broken.toHtmlEscaped() + QStringLiteral("</p>");
+}
+
+// A colour between two others; amount 0 gives from, 1 gives to.
+QColor Mixed(const QColor& from, const QColor& to, double amount)
+{
+    const auto mix = [amount](double a, double b) { return static_cast<int>(std::lround(a + (b - a) * amount)); };
+    return QColor(mix(from.red(), to.red()), mix(from.green(), to.green()), mix(from.blue(), to.blue()));
+}
+
+// Where a found line's own text starts: after "<number> : " when its run
+// numbered the lines.
+std::size_t TextStart(std::string_view line, std::uint32_t number, bool numbered)
+{
+    if (!numbered)
+        return 0;
+    const std::size_t prefix = std::to_string(number).size() + 3;
+    return std::min(prefix, line.size());
 }
 
 // Line and paragraph separators would end the one-line layout early.
@@ -145,6 +166,13 @@ QRect OutputView::RowRect(int row) const
     return QRect(0, static_cast<int>(top), viewport()->width(), rowHeight_);
 }
 
+QRect OutputView::RowTextRect(int row) const
+{
+    const QRect rect = RowRect(row);
+    return QRect(-horizontalScrollBar()->value(), rect.top(), std::max(contentWidth_, viewport()->width()),
+                 rect.height());
+}
+
 std::string_view OutputView::Line(int row) const
 {
     if (row < 0 || row >= rows_)
@@ -175,6 +203,36 @@ QString OutputView::AllText() const
 {
     linesRead_ += static_cast<std::uint64_t>(rows_);
     return JoinedLines(store_, static_cast<std::size_t>(rows_));
+}
+
+void OutputView::SetRowMarks(const HeaderRows* marks)
+{
+    marks_ = marks;
+    viewport()->update();
+}
+
+std::vector<UnitRange> OutputView::RowHighlights(int row) const
+{
+    if (!marks_ || row < 0 || row >= rows_)
+        return {};
+    const std::uint32_t number = store_.LineNumber(static_cast<std::size_t>(row));
+    if (number == 0) // only found lines have a number
+        return {};
+    const RunLines* run = marks_->RunOf(static_cast<std::size_t>(row));
+    if (!run || !run->highlighter)
+        return {};
+    const std::string_view line = Line(row);
+    const std::size_t start = TextStart(line, number, run->numbered);
+    // A drawn UTF-16 unit comes from at most three bytes (four bytes make
+    // two units), so the drawn start of the line lies within these bytes.
+    const std::size_t bound = static_cast<std::size_t>(ShownChars) * 3 + 4;
+    std::vector<ByteRange> ranges;
+    run->highlighter->Ranges(line.substr(start), bound, ranges);
+    for (ByteRange& range : ranges) {
+        range.begin += start;
+        range.end += start;
+    }
+    return UnitRanges(line, ranges, ShownChars);
 }
 
 // ---- commands -----------------------------------------------------------------------
@@ -219,6 +277,8 @@ QMenu* OutputView::BuildMenu()
     all->setObjectName(QStringLiteral("mCopyAll"));
     all->setEnabled(rows_ > 0);
     connect(all, &QAction::triggered, this, [this] { RunCommand(&OutputView::CopyAll); });
+    if (menuExtender_)
+        menuExtender_(*menu, selected_);
     return menu;
 }
 
@@ -284,6 +344,11 @@ void OutputView::keyPressEvent(QKeyEvent* event)
         return;
     }
     event->accept();
+}
+
+void OutputView::SelectRow(int row)
+{
+    MoveTo(row);
 }
 
 void OutputView::MoveTo(int row)
@@ -500,19 +565,43 @@ void OutputView::PaintRows(const QRect& area)
     option.setTextDirection(Qt::LeftToRight);
     int widest = 0;
 
+    // Header rows: bold on a faint tint; matches: on a lightened highlight.
+    const QColor base = palette().color(group, QPalette::Base);
+    const QColor highlight = palette().color(group, QPalette::Highlight);
+    const QColor headerTint = Mixed(base, highlight, 0.12);
+    QFont headerFont = font();
+    headerFont.setBold(true);
+    QTextCharFormat match;
+    match.setBackground(Mixed(base, highlight, 0.45));
+    match.setForeground(palette().color(group, QPalette::Text));
+
     for (qint64 r = first; r <= last; ++r) {
         const int row = static_cast<int>(r);
         const QRect rect = RowRect(row);
         const bool selected = row == selected_;
+        const RowKind kind = marks_ ? marks_->KindOf(static_cast<std::size_t>(row)) : RowKind::Line;
         if (selected)
             painter.fillRect(rect, palette().brush(group, QPalette::Highlight));
+        else if (kind != RowKind::Line)
+            painter.fillRect(rect, headerTint);
+        if (kind == RowKind::RunHeader) {
+            painter.setPen(palette().color(group, QPalette::Mid));
+            painter.drawLine(rect.topLeft(), rect.topRight());
+        }
         painter.setPen(palette().color(group, selected ? QPalette::HighlightedText : QPalette::Text));
 
         LineStart shown = RowShown(row);
         KeepOnOneLine(shown.text);
-        QTextLayout layout(shown.text, font(), viewport());
+        QTextLayout layout(shown.text, kind == RowKind::Line ? font() : headerFont, viewport());
         layout.setTextOption(option);
         layout.setCacheEnabled(false);
+        if (kind == RowKind::Line) {
+            QList<QTextLayout::FormatRange> formats;
+            for (const UnitRange& range : RowHighlights(row))
+                formats.append({static_cast<int>(range.first), static_cast<int>(range.second - range.first), match});
+            if (!formats.isEmpty())
+                layout.setFormats(formats);
+        }
         layout.beginLayout();
         QTextLine line = layout.createLine();
         if (line.isValid())

@@ -22,11 +22,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class QMenu;
 class QTextLayout;
 
 namespace quillo {
+
+class HeaderRows;
 
 class OutputView : public QAbstractScrollArea {
     Q_OBJECT
@@ -50,6 +53,13 @@ public:
     // no selection, and the horizontal range forgotten.
     void Clear();
 
+    // Which rows are headers and what each run's found lines are marked with:
+    // header rows are set apart, the matches in found lines highlighted.
+    void SetRowMarks(const HeaderRows* marks);
+    // The highlighted parts of what the list draws of a row, as positions
+    // in RowShown(row).text.
+    std::vector<UnitRange> RowHighlights(int row) const;
+
     int RowCount() const noexcept { return rows_; }
     int CurrentRow() const noexcept { return current_; } // -1: none
     int SelectedRow() const noexcept { return selected_; } // -1: none
@@ -60,7 +70,19 @@ public:
     // out of view).
     QRect RowRect(int row) const;
     int RowHeight() const noexcept { return rowHeight_; }
+    // Where a row's text lies in viewport coordinates: it moves with the
+    // horizontal scroll and is as wide as the widest line painted, or the
+    // viewport.
+    QRect RowTextRect(int row) const;
+    // Makes the row current and selected and scrolls it into view, as the
+    // arrow keys do (for the user's commands, such as finding a row).
+    void SelectRow(int row);
 
+    // The line number within its file of a found line's row; 0 for other rows.
+    std::uint32_t RowLineNumber(int row) const noexcept
+    {
+        return row >= 0 && row < rows_ ? store_.LineNumber(static_cast<std::size_t>(row)) : 0;
+    }
     // The whole line of a row, decoded as the list shows it.
     QString RowText(int row) const;
     // What the list draws of a row: its bounded start, and whether it is cut.
@@ -81,6 +103,10 @@ public:
     // command silently; no failure leaves the view's event handlers.
     using CommandRunner = std::function<void(const std::function<void()>&)>;
     void SetCommandRunner(CommandRunner runner) { runner_ = std::move(runner); }
+    // Adds the window's commands for a row (the selected one, -1 for none)
+    // to the context menu, after Copy and Copy All.
+    using MenuExtender = std::function<void(QMenu&, int row)>;
+    void SetMenuExtender(MenuExtender extender) { menuExtender_ = std::move(extender); }
 
     // Lines the view has taken from the store since it was created; painting
     // takes only the rows in view.
@@ -136,6 +162,8 @@ private:
     std::uint64_t generation_ = 0;
     mutable std::uint64_t linesRead_ = 0;
     CommandRunner runner_;
+    MenuExtender menuExtender_;
+    const HeaderRows* marks_ = nullptr;
 };
 
 // The view's accessible interface (a list whose rows are made on demand);

@@ -51,7 +51,7 @@ public:
     {
         if (!isValid())
             return {};
-        const QRect row = view_->RowRect(row_);
+        const QRect row = view_->RowTextRect(row_);
         return QRect(view_->viewport()->mapToGlobal(row.topLeft()), row.size());
     }
     QAccessible::Role role() const override { return QAccessible::ListItem; }

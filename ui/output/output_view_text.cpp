@@ -52,6 +52,32 @@ LineStart DecodeLineStart(std::string_view bytes, qsizetype maxChars)
     return start;
 }
 
+std::vector<UnitRange> UnitRanges(std::string_view bytes, const std::vector<ByteRange>& ranges, qsizetype maxUnits)
+{
+    // One decoder along the line: what a boundary splits is decoded once the
+    // rest of it comes, as a whole line decodes.
+    QStringDecoder decoder(QStringDecoder::System);
+    std::vector<UnitRange> units;
+    std::size_t at = 0;
+    qsizetype unit = 0;
+    const auto advance = [&](std::size_t to) {
+        to = std::min(to, bytes.size());
+        if (to > at)
+            unit += QString(decoder.decode(View(bytes.substr(at, to - at)))).size();
+        at = std::max(at, to);
+        return unit;
+    };
+    for (const ByteRange& range : ranges) {
+        const qsizetype begin = advance(range.begin);
+        if (begin >= maxUnits)
+            break;
+        const qsizetype end = std::min(advance(range.end), maxUnits);
+        if (end > begin)
+            units.emplace_back(begin, end);
+    }
+    return units;
+}
+
 QString JoinedLines(const OutputLineStore& store, std::size_t count)
 {
     count = std::min(count, store.Count());

@@ -3,12 +3,15 @@
 // megabytes never reaches Qt's text layout whole.
 #pragma once
 
+#include "search/match_highlight.h"
 #include "search/output_store.h"
 
 #include <QString>
 
 #include <cstddef>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace quillo {
 
@@ -24,6 +27,13 @@ struct LineStart {
     bool cut = false;
 };
 LineStart DecodeLineStart(std::string_view bytes, qsizetype maxChars);
+
+// Byte ranges of a line as [begin, end) UTF-16 positions of its decoded text
+// (ascending ranges, as a highlighter gives them). A range's ends fall where
+// the bytes before them decode to; ranges are cut at maxUnits, and those
+// beginning there or later are left out.
+using UnitRange = std::pair<qsizetype, qsizetype>;
+std::vector<UnitRange> UnitRanges(std::string_view bytes, const std::vector<ByteRange>& ranges, qsizetype maxUnits);
 
 // The store's first count lines, each decoded as LineText, joined by "\n".
 // Sized first, then built in one pass into a string of that size.

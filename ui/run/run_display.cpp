@@ -10,6 +10,7 @@ namespace quillo {
 RunDisplay::RunDisplay(OutputLineStore& lines, OutputView& view, const std::array<StatusPanel*, 4>& panels)
     : store_(lines), view_(view), panels_(panels)
 {
+    view_.SetRowMarks(&headers_);
     for (std::size_t i = 0; i < panels_.size(); ++i)
         panels_[i]->SetText(StartPanelTexts[i]);
 }
@@ -20,10 +21,18 @@ void RunDisplay::AppendLine(std::string_view line)
     ScheduleFrame();
 }
 
+void RunDisplay::AppendFoundLine(std::string_view line, std::uint32_t lineNumber)
+{
+    store_.Append(line, lineNumber);
+    ScheduleFrame();
+}
+
 void RunDisplay::AppendRunHeader(std::string_view line)
 {
     AppendLine(line);
-    headers_.AddRun(store_.Count() - 1);
+    lastRun_ = std::move(nextRun_);
+    nextRun_ = {};
+    headers_.AddRun(store_.Count() - 1, lastRun_);
 }
 
 void RunDisplay::AppendFileHeader(std::string_view line, std::string file)
@@ -36,6 +45,7 @@ void RunDisplay::ClearLines()
 {
     store_.Clear();
     headers_.Clear();
+    headers_.ContinueRun(lastRun_);
     view_.Clear();
 }
 

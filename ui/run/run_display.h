@@ -18,6 +18,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -40,10 +41,15 @@ public:
     // Each raises "Unable to insert a line" when the list is full; a header
     // is recorded only once its line is in the list.
     void AppendLine(std::string_view line);
+    // A found line with its number within its file.
+    void AppendFoundLine(std::string_view line, std::uint32_t lineNumber);
+    // What the next run header's found lines are marked with.
+    void BeginRunLines(RunLines lines) { nextRun_ = std::move(lines); }
     void AppendRunHeader(std::string_view line);
     // file: what to open for the lines under this header.
     void AppendFileHeader(std::string_view line, std::string file);
-    // Empties the output list: store, view and the record of its headers.
+    // Empties the output list: store, view and the record of its headers;
+    // lines that a run still appends are marked as that run's.
     void ClearLines();
     const OutputLineStore& Lines() const noexcept { return store_; }
     const HeaderRows& Headers() const noexcept { return headers_; }
@@ -80,6 +86,8 @@ private:
     OutputView& view_;
     std::array<StatusPanel*, 4> panels_;
     HeaderRows headers_;
+    RunLines nextRun_;
+    RunLines lastRun_; // of the last run header appended
     QBasicTimer frame_;
 };
 

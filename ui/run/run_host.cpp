@@ -47,6 +47,16 @@ void WindowRunHost::AppendLine(std::string_view line)
     display_.AppendLine(line);
 }
 
+void WindowRunHost::AppendFoundLine(std::string_view line, std::uint32_t lineNumber)
+{
+    display_.AppendFoundLine(line, lineNumber);
+}
+
+void WindowRunHost::BeginRunLines(std::shared_ptr<const MatchHighlighter> highlighter, bool numbered)
+{
+    display_.BeginRunLines({std::move(highlighter), numbered});
+}
+
 void WindowRunHost::AppendRunHeader(std::string_view line)
 {
     display_.AppendRunHeader(line);
@@ -96,6 +106,7 @@ SearchSettings WindowRunHost::ReadSearchSettings()
     o.PromptSave = c.OptionSave->isChecked();
     o.Regex = c.OptionRegex->isChecked();
     o.WholeWords = c.OptionWholeWords->isChecked();
+    o.OnlyFoundFiles = c.OptionOnlyFound->isChecked();
     return settings;
 }
 

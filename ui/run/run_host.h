@@ -34,11 +34,13 @@ public:
 
     // ScanHost
     void AppendLine(std::string_view line) override;
+    void AppendFoundLine(std::string_view line, std::uint32_t lineNumber) override;
     void SetPanelText(int panel, std::string_view text) override;
     void SetApplicationTitle(std::string_view title) override;
     void ProcessEvents() override;
 
     // RunHost
+    void BeginRunLines(std::shared_ptr<const MatchHighlighter> highlighter, bool numbered) override;
     void AppendRunHeader(std::string_view line) override;
     void AppendFileHeader(std::string_view line, std::string_view entry) override;
     void ProcessPendingEvents() override;

@@ -3,7 +3,12 @@
 #include "filelist/filedrag.h"
 #include "search/run_flags.h"
 #include "search/search_run.h"
+#include "settings/editor_command.h"
+#include "settings/ini_file.h"
+#include "settings/output_options.h"
 #include "ui/dialogs/About.h"
+#include "ui/dialogs/editor_dialog.h"
+#include "ui/output/find_bar.h"
 #include "ui/platform/app_title.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/window/page_control.h"
@@ -34,6 +39,7 @@ TForm1::TForm1(Dialogs& dialogs, std::uint64_t outputCapacity, QWidget* parent)
       folderAdding_(*this, dialogs, fileListPage_, startupAndClose_.AddFolder()), keys_(*this, Controls())
 {
     ConnectHandlers();
+    ConnectOutputExtras();
 }
 
 TForm1::~TForm1()
@@ -67,6 +73,7 @@ void TForm1::ConnectHandlers()
     } items[] = {
         {Open1, File1, &TForm1::CmdOpenClick},       {mSave, File1, &TForm1::CmdSaveClick},
         {Exit1, File1, &TForm1::Exit1Click},         {mStart, mSearch, &TForm1::CmdSearchClick},
+        {mEditor, File1, &TForm1::mEditorClick},
         {mCancel, mSearch, &TForm1::CmdCancelClick}, {mClear, mSearch, &TForm1::CmdClearClick},
         {About2, About1, &TForm1::CmdAboutClick},
     };
@@ -87,6 +94,27 @@ void TForm1::ConnectHandlers()
     // Search, which does nothing while the button is disabled.
     for (QLineEdit* field : {FString1, FString2})
         connect(field, &QLineEdit::returnPressed, CmdSearch, &QAbstractButton::click);
+}
+
+void TForm1::ConnectOutputExtras()
+{
+    FindBar1->SetBeep([this] { dialogs_.Beep(); });
+    keys_.SetFindKeys(
+        [this] {
+            PageControl1->SetCurrentPage(OutputList);
+            FindBar1->Open();
+        },
+        [this](bool forward) { forward ? FindBar1->FindNext() : FindBar1->FindPrevious(); },
+        [this] { return FindBar1->isVisible(); });
+    startupAndClose_.AddSection(
+        [this](const TIniFile& settings) {
+            OptionOnlyFound->setChecked(ReadOnlyFoundFiles(settings));
+            outputActions_.SetEditorCommand(ReadEditorCommand(settings));
+        },
+        [this](ProfileChanges& changes, const TIniFile& current) {
+            AddOnlyFoundFiles(changes, OptionOnlyFound->isChecked(), current);
+            AddEditorCommand(changes, outputActions_.EditorCommand(), current);
+        });
 }
 
 bool TForm1::Invoke(void (TForm1::*handler)())
@@ -131,6 +159,14 @@ void TForm1::closeEvent(QCloseEvent* event)
 void TForm1::Exit1Click()
 {
     close();
+}
+
+void TForm1::mEditorClick()
+{
+    const std::optional<QString> command =
+        dialogs_.EditorCommand(this, FromBytes(outputActions_.EditorCommand()), InstalledEditorChoices());
+    if (command)
+        outputActions_.SetEditorCommand(ToBytes(command->trimmed()));
 }
 
 // ---- enabling rules -------------------------------------------------------------

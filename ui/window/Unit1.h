@@ -5,7 +5,8 @@
 // of its own, owned here:
 //   window_layout      the controls, their names, captions, places, tab order
 //   run_display        the output lines and panel texts, presented per frame
-//   output_list_actions  copy and open from the output list
+//   output_list_actions  copy and open from the output list, the editor
+//   find_bar           finding rows of the output list (Ctrl+F)
 //   event_pump         events running during a run, paced
 //   run_host           what a run reads from and does to the window
 //   command_line_host  what the command line does to the window
@@ -86,6 +87,8 @@ public:
     void FString2Change();
     void OptionOneInstanceClick();
     void Exit1Click();
+    // File > Editor...: the editor's command line, in the "Editor" dialog.
+    void mEditorClick();
     void cmdFLClearClick();
     void cmdFLDeleteClick();
     void cmdFLSaveClick();
@@ -160,6 +163,9 @@ public:
 
     // The names the open and save dialogs remember.
     const QString& OpenDialogName() const noexcept { return OpenDialog1.FileName(); }
+    // The editor the output list opens found lines in; empty: the desktop's default.
+    const std::string& EditorCommand() const noexcept { return outputActions_.EditorCommand(); }
+    OutputListActions& OutputActions() noexcept { return outputActions_; }
     const QString& SaveDialogName() const noexcept { return SaveDialog1.FileName(); }
     static const QList<FileFilter>& OpenFilters() { return OpenDialog::Filters(); }
     static const QList<FileFilter>& SaveFilters() { return SaveDialog::Filters(); }
@@ -179,6 +185,8 @@ private:
     // After files were added by Open or Add Folder: Search from string 1,
     // and "Start" as the button will be.
     void EnableSearchAfterAdding();
+    // The output list's find bar and its settings sections.
+    void ConnectOutputExtras();
 
     Dialogs& dialogs_;
     RunDisplay display_;

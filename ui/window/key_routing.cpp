@@ -53,6 +53,11 @@ std::function<void()> KeyRouter::Route(const QKeyEvent& key, QWidget* receiver) 
     for (const auto& k : menuKeys)
         if (k.mods == mods && k.key == code)
             return [item = k.item, menu = k.menu] { ActivateMenuItem(item, menu); };
+    if (openFind_ && mods == Qt::ControlModifier && code == Qt::Key_F)
+        return openFind_;
+    if (findAgain_ && findOpen_ && findOpen_() && code == Qt::Key_F3 &&
+        (mods == Qt::NoModifier || mods == Qt::ShiftModifier))
+        return [again = findAgain_, forward = mods == Qt::NoModifier] { again(forward); };
 
     const bool alt = mods == Qt::AltModifier;
     const bool alone =

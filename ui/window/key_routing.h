@@ -28,6 +28,15 @@ public:
     KeyRouter(QWidget& window, const WindowLayout& controls);
     ~KeyRouter() override;
 
+    // Ctrl+F (no menu item uses it): the find bar opens. F3 and Shift+F3
+    // find again while the bar is open.
+    void SetFindKeys(std::function<void()> open, std::function<void(bool forward)> again, std::function<bool()> isOpen)
+    {
+        openFind_ = std::move(open);
+        findAgain_ = std::move(again);
+        findOpen_ = std::move(isOpen);
+    }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -37,6 +46,9 @@ private:
 
     QWidget& window_;
     const WindowLayout& controls_;
+    std::function<void()> openFind_;
+    std::function<void(bool)> findAgain_;
+    std::function<bool()> findOpen_;
 };
 
 } // namespace quillo

@@ -40,6 +40,8 @@ void StartupAndClose::ReadSettings()
         OptionBox(window_, OptionFlagKeys[i].control)->setChecked(stored.flags[i]);
     QComboBox* op = controls_.FOperator;
     op->setCurrentIndex(OperatorSelection(stored.defaultOperator, op->currentIndex()));
+    for (const Section& section : sections_)
+        section.read(*store_);
     RestoreWindowPlace(window_, ReadWindowPlace(*store_));
     addFolder_ = addFolderRead_ = ReadAddFolderValues(*store_);
     const SearchMatching matching = ReadSearchMatching(*store_);
@@ -63,6 +65,8 @@ void StartupAndClose::WriteSettings()
     if (addFolder_ != addFolderRead_)
         AddAddFolderValues(changes, addFolder_);
     AddSearchMatching(changes, {controls_.OptionRegex->isChecked(), controls_.OptionWholeWords->isChecked()});
+    for (const Section& section : sections_)
+        section.write(changes, *store_);
     WriteOrGiveUp(changes);
     store_.reset();
 }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -72,6 +73,14 @@ public:
     // with them once they differ from what was read (a window whose dialog
     // was never confirmed leaves the settings file as it was).
     AddFolderValues& AddFolder() noexcept { return addFolder_; }
+    // A settings section of the window's own beyond the options: read after
+    // the options at start-up, written with them at close (given the file as
+    // read at start-up, to tell which of its keys are there).
+    using WriteSection = std::function<void(ProfileChanges&, const TIniFile&)>;
+    void AddSection(std::function<void(const TIniFile&)> read, WriteSection write)
+    {
+        sections_.push_back({std::move(read), std::move(write)});
+    }
 
 private:
     void WriteOrGiveUp(const ProfileChanges& changes);
@@ -82,6 +91,11 @@ private:
     AddFolderValues addFolderRead_;
     std::string settingsFile_;
     std::unique_ptr<TIniFile> store_;
+    struct Section {
+        std::function<void(const TIniFile&)> read;
+        WriteSection write;
+    };
+    std::vector<Section> sections_;
     bool starting_ = false;
     bool closedWhileStarting_ = false;
     bool writeRefused_ = false; // a close has shown that the file cannot be written

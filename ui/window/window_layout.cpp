@@ -1,6 +1,7 @@
 #include "ui/window/window_layout.h"
 
 #include "filelist/filedrag.h"
+#include "ui/output/find_bar.h"
 #include "ui/platform/app_icon.h"
 #include "ui/output/output_view.h"
 #include "ui/window/page_control.h"
@@ -284,6 +285,7 @@ void WindowLayout::BuildMainPage(QWidget* page)
         {OptionSave, "OptionSave", "Prompt for save after search", 272, 115, 157, 17, false},
         {OptionUnixFile, "OptionUnixFile", "Unix Text File Format", 272, 140, 129, 13, false},
         {OptionOneInstance, "OptionOneInstance", "One occurance only", 272, 165, 121, 17, false},
+        {OptionOnlyFound, "OptionOnlyFound", "Only files with found lines", 272, 190, 157, 17, false},
         {OptionRegex, "OptionRegex", "&Regular expressions", 16, 215, 125, 17, false},
         {OptionWholeWords, "OptionWholeWords", "&Whole words only", 272, 215, 113, 17, false},
     };
@@ -354,6 +356,8 @@ void WindowLayout::BuildOutputPage(QWidget* page, const OutputLineStore& outputL
     SearchList->setObjectName(QStringLiteral("SearchList"));
     SearchList->setAccessibleName(QStringLiteral("Output List"));
     outputLayout->addWidget(SearchList);
+    FindBar1 = new FindBar(outputLines, *SearchList, page);
+    outputLayout->addWidget(FindBar1);
 }
 
 void WindowLayout::BuildStatusBar(QMainWindow& window)
@@ -398,6 +402,7 @@ void WindowLayout::BuildMenu(QMainWindow& window)
     item(File1, mSave, "mSave", "Save", QKeySequence(Qt::CTRL | Qt::Key_S));
     N1 = File1->addSeparator();
     N1->setObjectName(QStringLiteral("N1"));
+    item(File1, mEditor, "mEditor", "Editor...", {});
     item(File1, Exit1, "Exit1", "E&xit", {});
 
     mSearch = MainMenu1->addMenu(QStringLiteral("Search"));

@@ -28,6 +28,7 @@ class TFileDrag;
 
 namespace quillo {
 
+class FindBar;
 class OutputLineStore;
 class OutputView;
 class PageControl;
@@ -90,6 +91,7 @@ struct WindowLayout {
     QCheckBox* OptionOneInstance = nullptr;
     QCheckBox* OptionRegex = nullptr;      // "Regular expressions", kept in [Search]
     QCheckBox* OptionWholeWords = nullptr; // "Whole words only", kept in [Search]
+    QCheckBox* OptionOnlyFound = nullptr; // "Only files with found lines"
     QListWidget* FileList = nullptr;
     QPushButton* cmdFLClear = nullptr;
     QPushButton* cmdFLDelete = nullptr;
@@ -97,6 +99,7 @@ struct WindowLayout {
     QPushButton* cmdFLSave = nullptr;
     QPushButton* cmdFLLoad = nullptr;
     OutputView* SearchList = nullptr;
+    FindBar* FindBar1 = nullptr; // under the output list, hidden until Ctrl+F
     QStatusBar* StatusBar = nullptr;
     std::array<StatusPanel*, 4> Panels{}; // "StatusPanel0" .. "StatusPanel3", left to right
     QMenuBar* MainMenu1 = nullptr;
@@ -104,6 +107,7 @@ struct WindowLayout {
     QAction* Open1 = nullptr;
     QAction* mSave = nullptr;
     QAction* N1 = nullptr;
+    QAction* mEditor = nullptr; // "Editor..."
     QAction* Exit1 = nullptr;
     QMenu* mSearch = nullptr;
     QAction* mStart = nullptr;

@@ -1,6 +1,8 @@
 // The window's output list: current data at every moment, drawing at display
 // rate, lines wider than the list, copying, opening a found line's file, and
 // events while a long run holds the thread.
+#include "search/write_target.h"
+#include "ui/output/find_bar.h"
 #include "ui/output/header_rows.h"
 #include "ui/output/output_list_actions.h"
 #include "ui/output/output_view.h"
@@ -26,6 +28,7 @@ class OutputListTest : public WindowTest {
 protected:
     OutputView* View() { return form->OutputListView(); }
     void ShowOutputPage() { Find<PageControl>("PageControl1")->SetCurrentIndex(2); }
+    void FOperatorOr() { Find<QComboBox>("FOperator")->setCurrentIndex(1); }
     void Search(const QString& string1)
     {
         Edit("FString1")->setText(string1);
@@ -363,6 +366,328 @@ INSTANTIATE_TEST_SUITE_P(
                      std::filesystem::current_path(before); // opened from where the run read it
                      return std::pair{2, (folder / "rel.txt").string()};
                  }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- open in the user's editor ----------------------------------------------------
+
+struct EditorCase {
+    const char* name;
+    const char* command;
+    const char* row;      // the line of the row to open ("" : the file's header)
+    QStringList expected; // "@" stands for the file's path; empty: nothing started
+    bool starts = true;   // what starting the program answers
+};
+
+void PrintTo(const EditorCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class EditorOpening : public OutputListTest, public ::testing::WithParamInterface<EditorCase> {};
+
+TEST_P(EditorOpening, FoundLinesOpenAtTheirLine)
+{
+    const EditorCase& c = GetParam();
+    const std::string path = Write(QStringLiteral("-my file's \"name\".txt"), "no\r\nfox 2\r\nno\r\nfox 4\r\n");
+    form->AppendFileEntry(path);
+    Box("OptionNumbering")->setChecked(std::string(c.name).find("Numbered") != std::string::npos);
+    Search(QStringLiteral("fox"));
+    form->OutputActions().SetEditorCommand(c.command);
+    dialogs.startAnswer = c.starts;
+    const std::vector<std::string> lines = OutputLines();
+    const int row = *c.row ? static_cast<int>(std::find(lines.begin(), lines.end(), c.row) - lines.begin()) : 1;
+    ASSERT_LT(row, static_cast<int>(lines.size()));
+
+    QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, ShowRow(row));
+
+    QStringList expected = c.expected;
+    expected.replaceInStrings(QStringLiteral("@"), QFile::decodeName(QByteArray::fromStdString(path)));
+    if (c.starts && !expected.isEmpty()) {
+        ASSERT_EQ(dialogs.started.size(), 1u);
+        EXPECT_EQ(dialogs.started.back(), expected);
+        EXPECT_TRUE(dialogs.messages.empty());
+    } else {
+        EXPECT_EQ(dialogs.started.size(), expected.isEmpty() ? 0u : 1u);
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages.back().text, QStringLiteral("Cannot start the editor: ") + c.command);
+        EXPECT_EQ(dialogs.messages.back().caption, QStringLiteral("Error"));
+    }
+    EXPECT_TRUE(dialogs.urls.empty());
+    EXPECT_EQ(OutputLines(), lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OutputList, EditorOpening,
+    ::testing::Values(
+        EditorCase{"FoundLine", "kate --line %l %f", "fox 4", {"kate", "--line", "4", "@"}},
+        EditorCase{"NumberedFoundLine", "gedit +%l %f", "4 : fox 4", {"gedit", "+4", "@"}},
+        EditorCase{"HeaderOpensAtTheTop", "code --goto %f:%l", "", {"code", "--goto", "@:1"}},
+        EditorCase{"EditorThatCannotStart", "no-such-editor %f", "fox 2", {"no-such-editor", "@"}, false},
+        EditorCase{"CommandThatDoesNotSplit", "ed \"%f", "fox 2", {}, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(OutputListTest, EmptyEditorCommandOpensTheFileWithTheDesktopsApplication)
+{
+    const std::string path = Write(QStringLiteral("a.txt"), "fox\r\n");
+    form->AppendFileEntry(path);
+    Search(QStringLiteral("fox"));
+    ASSERT_TRUE(form->EditorCommand().empty());
+    QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, ShowRow(2));
+    ASSERT_EQ(dialogs.urls.size(), 1u);
+    EXPECT_EQ(dialogs.urls.back(), FileUrl(path));
+    EXPECT_TRUE(dialogs.started.empty());
+}
+
+TEST_F(OutputListTest, ContextMenuOpensAtTheLineShowsTheFolderAndCopiesThePath)
+{
+    const std::string path = Write(QStringLiteral("a b.txt"), "no\r\nfox\r\n");
+    form->AppendFileEntry(path);
+    Search(QStringLiteral("fox"));
+    form->OutputActions().SetEditorCommand("ed +%l %f");
+    QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, ShowRow(2));
+    const auto trigger = [&](const char* name, bool enabled = true) {
+        const QPoint at = View()->RowRect(View()->SelectedRow()).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, View()->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(View()->viewport(), &event);
+        auto* menu = View()->findChild<QMenu*>(QStringLiteral("OutputMenu"));
+        ASSERT_NE(menu, nullptr);
+        auto* item = menu->findChild<QAction*>(QLatin1String(name));
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->isEnabled(), enabled) << name;
+        if (enabled)
+            item->trigger();
+        menu->close();
+        delete menu;
+    };
+    trigger("mOpenAtLine");
+    ASSERT_EQ(dialogs.started.size(), 1u);
+    EXPECT_EQ(dialogs.started.back(), (QStringList{"ed", "+2", QString::fromStdString(path)}));
+    trigger("mOpenFolder");
+    ASSERT_EQ(dialogs.urls.size(), 1u);
+    EXPECT_EQ(dialogs.urls.back(), FileUrl(FolderOf(path)));
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    trigger("mCopyPath");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromStdString(path));
+    // The run's own line names no file.
+    QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, ShowRow(0));
+    trigger("mOpenAtLine", false);
+    trigger("mCopyPath", false);
+    EXPECT_EQ(dialogs.started.size(), 1u);
+    EXPECT_TRUE(dialogs.failures.empty());
+}
+
+TEST_F(OutputListTest, EditorMenuItemSetsTheCommandAndCancelKeepsIt)
+{
+    auto* item = Item("mEditor");
+    ASSERT_NE(item, nullptr);
+    const QList<QAction*> file = Menu("File1")->actions();
+    const auto at = file.indexOf(item);
+    ASSERT_GE(at, 0);
+    ASSERT_LT(at + 1, file.size());
+    EXPECT_EQ(file[at + 1], Item("Exit1")); // just above "Exit"
+    EXPECT_EQ(item->text(), QStringLiteral("Editor..."));
+
+    dialogs.editorAnswers.push_back(QStringLiteral(" kate --line %l %f "));
+    item->trigger();
+    EXPECT_EQ(form->EditorCommand(), "kate --line %l %f");
+    dialogs.editorAnswers.push_back(std::nullopt);
+    item->trigger();
+    EXPECT_EQ(form->EditorCommand(), "kate --line %l %f");
+    ASSERT_EQ(dialogs.editorRequests.size(), 2u);
+    EXPECT_EQ(dialogs.editorRequests.back().first, QStringLiteral("kate --line %l %f"));
+}
+
+// ---- what the rows show ---------------------------------------------------------------
+
+struct MarkCase {
+    const char* name;
+    const char* string1;
+    const char* string2;
+    bool caseSensitive, reverse, numbered;
+    const char* line; // a found line's text as listed
+    std::vector<UnitRange> expected;
+};
+
+void PrintTo(const MarkCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class RowMarks : public OutputListTest, public ::testing::WithParamInterface<MarkCase> {};
+
+TEST_P(RowMarks, FoundLinesMarkTheirMatchesAndHeadersStandApart)
+{
+    const MarkCase& c = GetParam();
+    form->AppendFileEntry(Write(QStringLiteral("a.txt"),
+                                "The FOX and the dog\r\nfoxfox\r\ncaf\xc3\xa9 fox\r\nplain\r\n1 : fox\r\n"));
+    Box("OptionCase")->setChecked(c.caseSensitive);
+    Box("OptionReverse")->setChecked(c.reverse);
+    Box("OptionNumbering")->setChecked(c.numbered);
+    Edit("FString2")->setText(QString::fromUtf8(c.string2));
+    FOperatorOr();
+    Search(QString::fromUtf8(c.string1));
+    form->FlushDisplay();
+    const std::vector<std::string> lines = OutputLines();
+    const auto found = std::find(lines.begin(), lines.end(), c.line);
+    ASSERT_NE(found, lines.end()) << c.line;
+    EXPECT_EQ(View()->RowHighlights(static_cast<int>(found - lines.begin())), c.expected);
+    // Header rows are never marked.
+    EXPECT_TRUE(View()->RowHighlights(0).empty());
+    EXPECT_TRUE(View()->RowHighlights(1).empty());
+    ShowRow(0);
+    View()->viewport()->repaint(); // paints headers and marks without a fault
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OutputList, RowMarks,
+    ::testing::Values(
+        MarkCase{"IgnoringCase", "fox", "", false, false, false, "The FOX and the dog", {{4, 7}}},
+        MarkCase{"BothStrings", "fox", "dog", false, false, false, "The FOX and the dog", {{4, 7}, {16, 19}}},
+        MarkCase{"CaseSensitive", "FOX", "", true, false, false, "The FOX and the dog", {{4, 7}}},
+        MarkCase{"TouchingOccurrencesJoin", "fox", "", false, false, false, "foxfox", {{0, 6}}},
+        MarkCase{"PositionsAfterMultibyteText", "fox", "", false, false, false, "caf\xc3\xa9 fox", {{5, 8}}},
+        MarkCase{"NumberPrefixIsNotMarked", "1", "fox", false, false, true, "5 : 1 : fox", {{4, 5}, {8, 11}}},
+        MarkCase{"NumberedLine", "fox", "", false, false, true, "2 : foxfox", {{4, 10}}},
+        MarkCase{"ReverseLogicMarksNothing", "fox", "", false, true, false, "plain", {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(OutputListTest, LinesAfterAClearDuringARunKeepTheirMarks)
+{
+    form->AppendFileEntry(Write(QStringLiteral("a.txt"), Lines(25, "fox")));
+    DuringRun([this] { Tool("CmdClear")->click(); });
+    Search(QStringLiteral("FOX"));
+    form->FlushDisplay();
+    const std::vector<std::string> lines = OutputLines();
+    ASSERT_FALSE(lines.empty());
+    ASSERT_LT(lines.size(), 25u); // the clear came during the run
+    EXPECT_EQ(lines.back(), "fox 25");
+    EXPECT_EQ(View()->RowHighlights(static_cast<int>(lines.size() - 1)), (std::vector<UnitRange>{{0, 3}}));
+}
+
+TEST_F(OutputListTest, LongLinesAreMarkedOnlyWithinWhatIsDrawn)
+{
+    const QByteArray line = QByteArray(int(OutputView::ShownChars) - 2, 'x') + "fox and fox";
+    form->AppendFileEntry(Write(QStringLiteral("a.txt"), line + "\r\n"));
+    Search(QStringLiteral("fox"));
+    form->FlushDisplay();
+    EXPECT_EQ(View()->RowHighlights(2), (std::vector<UnitRange>{{OutputView::ShownChars - 2, OutputView::ShownChars}}));
+    EXPECT_TRUE(View()->RowShown(2).cut);
+}
+
+TEST_F(OutputListTest, AccessibleRowExtentsFollowTheHorizontalScroll)
+{
+    form->AppendLine(std::string(400, 'w'));
+    form->AppendLine("short");
+    ShowRow(0);
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(View());
+    ASSERT_NE(list, nullptr);
+    QAccessibleInterface* row = list->child(0);
+    ASSERT_NE(row, nullptr);
+    const QRect before = row->rect();
+    ASSERT_GT(View()->horizontalScrollBar()->maximum(), 30);
+    View()->horizontalScrollBar()->setValue(30);
+    EXPECT_EQ(row->rect().left(), before.left() - 30);
+    EXPECT_EQ(row->rect().top(), before.top());
+}
+
+TEST_F(OutputListTest, OnlyFilesWithFoundLinesLeavesTheOthersOutAndOpensAsBefore)
+{
+    const std::string a = Write(QStringLiteral("a.txt"), "dog\r\n");
+    const std::string b = Write(QStringLiteral("b.txt"), "cat\r\nfox\r\n");
+    form->AppendFileEntry(a);
+    form->AppendFileEntry(b);
+    Box("OptionOnlyFound")->setChecked(true);
+    Search(QStringLiteral("fox"));
+    EXPECT_EQ(OutputLines(), (std::vector<std::string>{"*****  New Search  *****",
+                                                       "***** File: \"" + b + "\"- Search Pattern=fox *****", "fox"}));
+    EXPECT_EQ(form->PanelText(0), QStringLiteral("Lines Searched: 3"));
+    form->OutputActions().SetEditorCommand("ed +%l %f");
+    QTest::mouseDClick(View()->viewport(), Qt::LeftButton, {}, ShowRow(2));
+    ASSERT_EQ(dialogs.started.size(), 1u);
+    EXPECT_EQ(dialogs.started.back(), (QStringList{"ed", "+2", QString::fromStdString(b)}));
+}
+
+// ---- find in the list ------------------------------------------------------------------
+
+TEST_F(OutputListTest, FindBarMovesToRowsHoldingTheTextAndNeverChangesTheList)
+{
+    for (const char* line : {"alpha", "Beta one", "gamma", "BETA two", "delta"})
+        form->AppendLine(line);
+    form->FlushDisplay();
+    const std::vector<std::string> lines = OutputLines();
+    auto* bar = Find<QWidget>("FindBar");
+    auto* field = Find<QLineEdit>("FindText");
+    EXPECT_FALSE(bar->isVisible());
+
+    QTest::keyClick(Edit("FString1"), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(Find<PageControl>("PageControl1")->CurrentIndex(), 2);
+    EXPECT_TRUE(field->hasFocus());
+
+    QTest::keyClicks(field, QStringLiteral("bet"));
+    EXPECT_EQ(View()->SelectedRow(), 1);
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(View()->SelectedRow(), 3);
+    EXPECT_EQ(dialogs.beeps, 0);
+    QTest::keyClick(field, Qt::Key_F3);
+    EXPECT_EQ(View()->SelectedRow(), 1); // wrapped past the end
+    EXPECT_EQ(dialogs.beeps, 1);
+    QTest::keyClick(field, Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(View()->SelectedRow(), 3); // wrapped past the top
+    EXPECT_EQ(dialogs.beeps, 2);
+    QTest::keyClicks(field, QStringLiteral("z"));
+    EXPECT_EQ(View()->SelectedRow(), 3); // nothing holds "betz"
+    EXPECT_EQ(dialogs.beeps, 3);
+
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_TRUE(View()->hasFocus());
+    const int beeps = dialogs.beeps;
+    QTest::keyClick(View(), Qt::Key_F3); // no bar: F3 finds nothing
+    EXPECT_EQ(View()->SelectedRow(), 3);
+    EXPECT_EQ(dialogs.beeps, beeps);
+    EXPECT_EQ(OutputLines(), lines);
+}
+
+struct FindCase {
+    const char* name;
+    const char* needle;
+    int start;
+    bool forward;
+    int row;
+    bool wrapped;
+};
+
+void PrintTo(const FindCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class FindRows : public ::testing::TestWithParam<FindCase> {};
+
+TEST_P(FindRows, FromTheStartRowWrappingAtTheEnds)
+{
+    const FindCase& c = GetParam();
+    OutputLineStore store(1 << 20);
+    for (const char* line : {"one", "Two", "three", "two", "\xe9t\xe9"})
+        store.Append(line);
+    bool wrapped = true;
+    EXPECT_EQ(FindRow(store, 5, c.needle, c.start, c.forward, wrapped), c.row);
+    EXPECT_EQ(wrapped, c.wrapped);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OutputList, FindRows,
+    ::testing::Values(FindCase{"FirstFromTheTop", "two", 0, true, 1, false},
+                      FindCase{"StartRowItself", "two", 3, true, 3, false},
+                      FindCase{"WrapsPastTheEnd", "one", 2, true, 0, true},
+                      FindCase{"AfterTheLastRow", "one", 5, true, 0, true},
+                      FindCase{"Backwards", "two", 2, false, 1, false},
+                      FindCase{"BackwardsWrapsPastTheTop", "two", 0, false, 3, true},
+                      FindCase{"AboveTheFirstRow", "three", -1, false, 2, true},
+                      FindCase{"OnlyAsciiCaseIgnored", "\xc9T\xc9", 0, true, -1, false},
+                      FindCase{"Missing", "four", 0, true, -1, false},
+                      FindCase{"EmptyText", "", 0, true, -1, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct EntryCase {

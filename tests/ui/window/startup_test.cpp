@@ -213,6 +213,40 @@ TEST_F(StartupTest, StoredOneOccurrenceDisablesWordCountingAsAClickWould)
     EXPECT_TRUE(Box("OptionWordCount")->isEnabled());
 }
 
+// "Only files with found lines" and the editor's command live in sections
+// of their own, written only once they have been set; [Options] keeps its
+// eleven keys.
+TEST_F(StartupTest, OnlyFoundFilesAndTheEditorKeepSectionsOfTheirOwn)
+{
+    ASSERT_TRUE(Start());
+    EXPECT_FALSE(Box("OptionOnlyFound")->isChecked());
+    EXPECT_EQ(Box("OptionOnlyFound")->text(), "Only files with found lines");
+    EXPECT_TRUE(form->EditorCommand().empty());
+    form->show();
+    form->close();
+    EXPECT_EQ(Settings(), DefaultSettingsAndPlace()); // nothing set: nothing added
+
+    ASSERT_TRUE(Start());
+    Box("OptionOnlyFound")->setChecked(true);
+    dialogs.editorAnswers.push_back(QStringLiteral("gvim +%l \"%f\""));
+    Item("mEditor")->trigger();
+    form->close();
+    EXPECT_EQ(TIniFile(Path("quillo.ini")).ReadText("Output", "Only Found Files", ""), "1");
+    EXPECT_EQ(TIniFile(Path("quillo.ini")).ReadText("Editor", "Command", ""), "gvim +%l \"%f\"");
+
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(Box("OptionOnlyFound")->isChecked());
+    EXPECT_EQ(form->EditorCommand(), "gvim +%l \"%f\"");
+    Box("OptionOnlyFound")->setChecked(false);
+    dialogs.editorAnswers.push_back(QString());
+    Item("mEditor")->trigger();
+    form->close();
+    // Turned off again: the keys stay, with their off values.
+    EXPECT_EQ(TIniFile(Path("quillo.ini")).ReadText("Output", "Only Found Files", "?"), "0");
+    EXPECT_EQ(TIniFile(Path("quillo.ini")).ReadText("Editor", "Command", "?"), "");
+    EXPECT_TRUE(Settings().startsWith(DefaultSettings));
+}
+
 TEST_F(StartupTest, ForeignLinesKeysAndSectionsSurviveAClose)
 {
     Write("quillo.ini", "; written by hand\r\n[Window]\r\nLeft=10\r\n[options]\r\n count lines = 0\r\nExtra=yes\r\n");

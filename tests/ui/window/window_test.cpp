@@ -233,7 +233,7 @@ TEST_F(WindowTest, ShrunkWindowKeepsToolButtonsAndMainPageControlsWhole)
         controls.push_back(Tool(name));
     for (QWidget* control : Find<QGroupBox>("GroupBox2")->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         controls.push_back(control);
-    ASSERT_EQ(controls.size(), 6u + 5u + 13u); // the labels, fields and operator, the option boxes
+    ASSERT_EQ(controls.size(), 6u + 5u + 14u); // the labels, fields and operator, the option boxes
     form->resize(320, 240);
     QCoreApplication::processEvents();
     form->layout()->activate();
