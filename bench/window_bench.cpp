@@ -16,7 +16,7 @@
 //            the same run of the engine alone); AF, "Add Folder" over the
 //            bench's 100,000 small files spread over nested folders, against
 //            `find DIR -type f | sort`, with clicks posted while it lists; and
-//            beside it the listing alone (AFL, no window) and FO, the floor
+//            beside it the listing alone (AFL, no window) and AFO, the floor
 //            of the binary test: every file of the tree opened, its first
 //            8 KiB read and closed, one file after the other, nothing else.
 // --add-folder-only: the xcb figures of "Add Folder" alone.
@@ -514,15 +514,15 @@ int main(int argc, char** argv)
     if (xcb) {
         const double af = Median(addFolder), found = Median(findSort), afDelay = addProbe.MaxDelayMs();
         std::printf("\n");
-        row("F", "find DIR -type f | sort, the 100,000-file tree", found, 1.0, 0, "");
+        row("AFT", "find DIR -type f | sort, the 100,000-file tree", found, 1.0, 0, "");
         // What no listing with the binary test can go below on this machine.
         const double floor = Median(openReadFloor), alone = Median(listingAlone);
-        row("FO", "open, read 8 KiB, close each file (the binary test's floor)", floor, floor / found, 0, "");
+        row("AFO", "each file opened, 8 KiB read, closed: binary test floor", floor, floor / found, 0, "");
         row("AFL", "the listing alone, default masks (no window)", alone, alone / found, 0, "");
-        std::printf("    AFL / FO: %.2f, AF / FO: %.2f\n", alone / floor, Median(addFolder) / floor);
-        row("AF", "Add Folder, the same tree, default masks", af, af / found, 2.0, "F");
+        std::printf("    AFL / AFO: %.2f, AF / AFO: %.2f\n", alone / floor, Median(addFolder) / floor);
+        row("AF", "Add Folder, the same tree, default masks", af, af / found, 2.0, "AFT");
         const double afAll = Median(addFolderAll);
-        row("AF2", "the same, \"Skip binary files\" off (no file read)", afAll, afAll / found, 2.0, "F");
+        row("AF2", "the same, \"Skip binary files\" off (no file read)", afAll, afAll / found, 2.0, "AFT");
         std::printf("largest delay of %d clicks posted during AF: %.2f ms (target <= 100 ms: %s)\n", addProbe.Clicks(),
                     afDelay, afDelay <= 100 ? "met" : "MISSED");
         Expect(addProbe.Clicks() > 0, "no click was handled during AF");
