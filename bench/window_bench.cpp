@@ -3,6 +3,7 @@
 //
 //   quillo-window-bench --out build/bench.json --corpus build/bench-corpus
 //                       --platform offscreen|xcb [--runs N] [--huge-lines N]
+//                       [--add-folder-only]
 //
 // offscreen: W1, the run of E1 (one string, case-insensitive, default options)
 //            in the window with the status bar showing.
@@ -14,7 +15,11 @@
 //            "Output List" page in front and clicks posted during it (against
 //            the same run of the engine alone); AF, "Add Folder" over the
 //            bench's 100,000 small files spread over nested folders, against
-//            `find DIR -type f | sort`, with clicks posted while it lists.
+//            `find DIR -type f | sort`, with clicks posted while it lists; and
+//            beside it the listing alone (AFL, no window) and AFO, the floor
+//            of the binary test: every file of the tree opened, its first
+//            8 KiB read and closed, one file after the other, nothing else.
+// --add-folder-only: the xcb figures of "Add Folder" alone.
 // The platform itself comes from QT_QPA_PLATFORM; --platform names the figures.
 
 #include "bench_common.h"
@@ -22,6 +27,7 @@
 #include "flat_json.h"
 #include "window_driving.h"
 
+#include "filelist/folder_listing.h"
 #include "search/number_format.h"
 #include "ui/window/Unit1.h"
 #include "ui/platform/event_dispatcher.h"
@@ -34,7 +40,10 @@
 #include <QMouseEvent>
 #include <QPointingDevice>
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <malloc.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -42,6 +51,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <thread>
@@ -157,10 +167,41 @@ constexpr double MiB = 1024.0 * 1024.0;
 // The files of the tree "Add Folder" lists: those of quillo-bench's many files.
 constexpr std::uint64_t ManyTreeFiles = 100'000;
 
+// What the binary test of "Add Folder" cannot do with less, one thread: each
+// regular file below the folder (the type from the listing, no stat) opened
+// relative to its folder, its first 8 KiB read and closed. No sorting, no
+// names kept. Returns the count of files read.
+std::uint64_t OpenAndReadEach(int folder)
+{
+    DIR* listing = ::fdopendir(folder);
+    if (!listing) {
+        ::close(folder);
+        return 0;
+    }
+    static char probe[quillo::BinaryProbeBytes];
+    std::uint64_t files = 0;
+    while (const dirent* entry = ::readdir(listing)) {
+        const char* name = entry->d_name;
+        if (entry->d_type == DT_DIR && std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0) {
+            const int below = ::openat(::dirfd(listing), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (below >= 0)
+                files += OpenAndReadEach(below);
+        } else if (entry->d_type == DT_REG) {
+            const int fd = ::openat(::dirfd(listing), name, O_RDONLY | O_CLOEXEC | O_NOATIME | O_NONBLOCK);
+            if (fd >= 0 && ::pread(fd, probe, sizeof probe, 0) >= 0)
+                ++files;
+            if (fd >= 0)
+                ::close(fd);
+        }
+    }
+    ::closedir(listing);
+    return files;
+}
+
 void Usage()
 {
     std::fprintf(stderr, "usage: quillo-window-bench --out FILE.json --corpus FOLDER --platform offscreen|xcb "
-                         "[--runs N] [--huge-lines N]\n");
+                         "[--runs N] [--huge-lines N] [--add-folder-only]\n");
     std::exit(2);
 }
 
@@ -171,6 +212,7 @@ int main(int argc, char** argv)
     std::string outPath, corpusFolder, platform;
     int runs = 5;
     std::uint64_t hugeLines = HugeFileLines;
+    bool addFolderOnly = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -184,11 +226,13 @@ int main(int argc, char** argv)
             runs = std::atoi(argv[++i]);
         else if (arg == "--huge-lines" && hasValue)
             hugeLines = std::strtoull(argv[++i], nullptr, 10);
+        else if (arg == "--add-folder-only")
+            addFolderOnly = true;
         else
             Usage();
     }
     if (outPath.empty() || corpusFolder.empty() || (platform != "offscreen" && platform != "xcb") || runs < 1 ||
-        hugeLines < 10)
+        hugeLines < 10 || (addFolderOnly && platform != "xcb"))
         Usage();
     const bool xcb = platform == "xcb";
 
@@ -202,7 +246,7 @@ int main(int argc, char** argv)
     quillo::SetNumberSeparators(quillo::SeparatorsFromLocale());
     std::setlocale(LC_NUMERIC, "C");
 
-    const Corpus corpus = PrepareCorpus(corpusFolder, CorpusShape{}, false);
+    const Corpus corpus = addFolderOnly ? Corpus{} : PrepareCorpus(corpusFolder, CorpusShape{}, false);
     std::vector<std::string> files;
     for (const CorpusFile& f : corpus.files)
         files.push_back(f.crlfPath);
@@ -212,7 +256,8 @@ int main(int argc, char** argv)
     std::uint64_t treeFiles = 0;
     if (xcb) {
         try {
-            huge = PrepareHugeFile(corpusFolder, hugeLines, true);
+            if (!addFolderOnly)
+                huge = PrepareHugeFile(corpusFolder, hugeLines, true);
             const ManyFiles many = PrepareManyFiles(corpusFolder, ManyTreeFiles, 1000, true);
             tree = PrepareManyTree(many);
             treeFiles = many.files;
@@ -310,9 +355,10 @@ int main(int argc, char** argv)
     double peakMiB = 0;
     double reverseFoundBytes = 0;
     std::uint64_t reverseStoreLines = 0;
+    const int corpusRuns = addFolderOnly ? 0 : runs;
     listFiles(files);
     settle(3);
-    for (int run = 1; run <= runs; ++run) {
+    for (int run = 1; run <= corpusRuns; ++run) {
         std::fprintf(stderr, "run %d of %d:", run, runs);
         engineSingle.push_back(engineRun(single, files, corpus.targetLines));
         const WindowRun w = windowRun(headers, corpus.lines, corpus.targetLines, xcb ? &probe : nullptr);
@@ -335,7 +381,7 @@ int main(int argc, char** argv)
         }
         std::fprintf(stderr, "\n");
     }
-    if (xcb) {
+    if (xcb && !addFolderOnly) {
         const std::vector<std::string> hugeList = {huge.path};
         const std::uint64_t hugeFound = huge.lines - huge.targetLines;
         Warm(hugeList);
@@ -353,7 +399,7 @@ int main(int argc, char** argv)
 
     // AF: the tree added through "Add Folder" (its dialog answered at once
     // with the default masks), against find and sort over the same tree.
-    std::vector<double> addFolder, addFolderAll, findSort;
+    std::vector<double> addFolder, addFolderAll, findSort, openReadFloor, listingAlone;
     ClickProbe addProbe(Control<QLabel>(form, "Label1"));
     if (xcb) {
         const std::string find = "find '" + tree + "' -type f | LC_ALL=C sort > /dev/null";
@@ -386,13 +432,22 @@ int main(int argc, char** argv)
             const auto findStart = Clock::now();
             Expect(std::system(find.c_str()) == 0, "find over the tree failed");
             findSort.push_back(SecondsSince(findStart));
-            std::fprintf(stderr, "add folder run %d of %d: AF %.3f AF2 %.3f find %.3f\n", run, runs,
-                         addFolder.back(), addFolderAll.back(), findSort.back());
+            const auto floorStart = Clock::now();
+            const int top = ::open(tree.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            Expect(top >= 0 && OpenAndReadEach(top) == treeFiles, "the tree's files could not all be read");
+            openReadFloor.push_back(SecondsSince(floorStart));
+            std::vector<std::string> listed;
+            const auto aloneStart = Clock::now();
+            quillo::ListFolderTree(tree, {"", ".git;.hg;.svn;node_modules", true, true}, listed);
+            listingAlone.push_back(SecondsSince(aloneStart));
+            Expect(listed.size() == treeFiles, "the listing alone found " + std::to_string(listed.size()) + " files");
+            std::fprintf(stderr, "add folder run %d of %d: AF %.3f AF2 %.3f find %.3f floor %.3f listing %.3f\n",
+                         run, runs, addFolder.back(), addFolderAll.back(), findSort.back(), openReadFloor.back(),
+                         listingAlone.back());
         }
         form.cmdFLClearClick();
     }
 
-    const double e1 = Median(engineSingle), w = Median(windowSingle);
     std::printf("\n%-3s %-56s %9s %7s  %s\n", "", "figure", "median s", "ratio", "target");
     auto row = [](const char* id, const char* what, double s, double ratio, double target, const char* of) {
         char verdict[48] = "";
@@ -412,12 +467,15 @@ int main(int argc, char** argv)
             std::printf("    %s / the same figure of quillo-bench (one thread, %.3f s): %.3f\n", what, alone,
                         s / alone);
     };
-    row("E1", "engine alone, one string (this process)", e1, 1.0, 0, "");
     if (!xcb) {
+        const double e1 = Median(engineSingle), w = Median(windowSingle);
+        row("E1", "engine alone, one string (this process)", e1, 1.0, 0, "");
         row("W1", "window, offscreen, status bar showing", w, w / e1, 1.1, "E1");
         againstAlone("W1", w, e1Alone);
         json.SetNumber("window_offscreen_s", w);
-    } else {
+    } else if (!addFolderOnly) {
+        const double e1 = Median(engineSingle), w = Median(windowSingle);
+        row("E1", "engine alone, one string (this process)", e1, 1.0, 0, "");
         const double e3 = Median(engineReverse), w3 = Median(windowReverse);
         const double h = Median(engineHuge), hw = Median(windowHuge);
         row("W2", "window, Xvfb (xcb), status bar showing", w, w / e1, 1.1, "E1");
@@ -452,13 +510,19 @@ int main(int argc, char** argv)
         json.SetNumber("huge_window_s", hw);
         json.SetNumber("huge_max_event_delay_ms", hugeDelay);
         json.SetNumber("peak_rss_mb", peakMiB);
-
+    }
+    if (xcb) {
         const double af = Median(addFolder), found = Median(findSort), afDelay = addProbe.MaxDelayMs();
         std::printf("\n");
-        row("F", "find DIR -type f | sort, the 100,000-file tree", found, 1.0, 0, "");
-        row("AF", "Add Folder, the same tree, default masks", af, af / found, 2.0, "F");
+        row("AFT", "find DIR -type f | sort, the 100,000-file tree", found, 1.0, 0, "");
+        // What no listing with the binary test can go below on this machine.
+        const double floor = Median(openReadFloor), alone = Median(listingAlone);
+        row("AFO", "each file opened, 8 KiB read, closed: binary test floor", floor, floor / found, 0, "");
+        row("AFL", "the listing alone, default masks (no window)", alone, alone / found, 0, "");
+        std::printf("    AFL / AFO: %.2f, AF / AFO: %.2f\n", alone / floor, Median(addFolder) / floor);
+        row("AF", "Add Folder, the same tree, default masks", af, af / found, 2.0, "AFT");
         const double afAll = Median(addFolderAll);
-        row("AF2", "the same, \"Skip binary files\" off (no file read)", afAll, afAll / found, 2.0, "F");
+        row("AF2", "the same, \"Skip binary files\" off (no file read)", afAll, afAll / found, 2.0, "AFT");
         std::printf("largest delay of %d clicks posted during AF: %.2f ms (target <= 100 ms: %s)\n", addProbe.Clicks(),
                     afDelay, afDelay <= 100 ? "met" : "MISSED");
         Expect(addProbe.Clicks() > 0, "no click was handled during AF");
@@ -466,6 +530,8 @@ int main(int argc, char** argv)
         json.SetNumber("add_folder_find_s", found);
         json.SetNumber("add_folder_no_binary_test_s", afAll);
         json.SetNumber("add_folder_max_event_delay_ms", afDelay);
+        json.SetNumber("add_folder_floor_s", floor);
+        json.SetNumber("add_folder_listing_s", alone);
     }
     if (!json.Save(outPath))
         Fail("cannot write " + outPath);

@@ -113,20 +113,39 @@ private:
     std::vector<Entry> entries_;
 };
 
+// Opens a file of a folder for reading its first bytes. O_NOATIME keeps the
+// look from marking the file as read, and spares the kernel the access time
+// check; only a file's owner may ask for it, so after the first refusal the
+// listing opens without it (one failed open, not one for each such file).
+int OpenToProbe(int folder, const char* name, bool& noAtime)
+{
+    constexpr int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    if (noAtime) {
+        const int fd = ::openat(folder, name, flags | O_NOATIME);
+        if (fd >= 0 || errno != EPERM)
+            return fd;
+        noAtime = false;
+    }
+    return ::openat(folder, name, flags);
+}
+
 // Whether the file can be read, and when binary files are left out, whether
-// its first BinaryProbeBytes hold no zero byte.
-bool Readable(int folder, const char* name, bool skipBinary)
+// its first BinaryProbeBytes hold no zero byte. Relative to the folder's
+// descriptor: the kernel looks up one name, not the whole path.
+bool Readable(int folder, const char* name, bool skipBinary, bool& noAtime)
 {
     if (!skipBinary)
         return ::faccessat(folder, name, R_OK, 0) == 0;
-    const int fd = ::openat(folder, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd = OpenToProbe(folder, name, noAtime);
     if (fd < 0)
         return false;
     std::array<char, BinaryProbeBytes> probe;
     std::size_t got = 0;
     bool readable = true;
     while (got < probe.size()) {
-        const ssize_t n = ::read(fd, probe.data() + got, probe.size() - got);
+        // pread: no file position to lock, which a process of several
+        // threads (Qt's) would do for each read().
+        const ssize_t n = ::pread(fd, probe.data() + got, probe.size() - got, static_cast<off_t>(got));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -272,6 +291,7 @@ bool ListFolderTree(const std::string& folder, const FolderTreeOptions& options,
     std::vector<std::size_t> folders; // this folder's subfolders, as entry indexes
     FolderReader reader;
     bool start = true;
+    bool noAtime = true;
     while (!pending.empty()) {
         const std::string here = std::move(pending.back());
         pending.pop_back();
@@ -304,7 +324,7 @@ bool ListFolderTree(const std::string& folder, const FolderTreeOptions& options,
             }
             if (kind != EntryKind::File || (!known && !everyName && !names.Matches(name)))
                 continue;
-            if (!Readable(reader.Fd(), name, options.skipBinary))
+            if (!Readable(reader.Fd(), name, options.skipBinary, noAtime))
                 continue;
             std::string& path = paths.emplace_back();
             path.reserve(here.size() + std::strlen(name));

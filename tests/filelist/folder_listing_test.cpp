@@ -150,16 +150,17 @@ protected:
     std::filesystem::path root;
 };
 
-// Root may read any folder: the walk runs on a thread of its own that gives
-// up the capabilities allowing that, so the locked folder is unreadable there
-// too. Capabilities belong to the thread; the others keep theirs.
-bool DropFolderPermissionOverride()
+// Root may read any folder and act as any file's owner: the walk runs on a
+// thread of its own that gives up the capabilities allowing that, so the
+// locked folder is unreadable there too, and root is the owner of its own
+// files only. Capabilities belong to the thread; the others keep theirs.
+bool DropPermissionOverrides()
 {
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
     if (::syscall(SYS_capget, &header, data) != 0)
         return false;
-    data[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+    data[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
     return ::syscall(SYS_capset, &header, data) == 0;
 }
 
@@ -181,7 +182,7 @@ TEST_P(RecursivePattern, EntriesAndOrder)
     bool lockedOut = false;
     Names found;
     std::thread walker([&] {
-        lockedOut = DropFolderPermissionOverride() && !CanOpenFolder(root / "locked");
+        lockedOut = DropPermissionOverrides() && !CanOpenFolder(root / "locked");
         if (lockedOut)
             found = ExpandFilePattern(lead + c.pattern);
     });
@@ -270,6 +271,9 @@ TEST(PathPatternParts, AdjacentWalksAreOne)
 //   fifo.cpp (a named pipe)     locked-file.cpp (no permissions)
 //   .git/config.cpp  a-dir/h.cpp  locked/y.cpp (no permissions)
 //   node_modules/x.cpp  sub/c.cpp sub/.git/e.cpp sub/deep/d.cpp  z-dir/g.cpp
+// Z.cpp and sub/c.cpp belong to another user where the test may give them
+// away (as root): a file is looked into without touching its access time,
+// which only its owner may ask for, and the others must be read all the same.
 struct TreeListingCase {
     const char* name;
     std::string start; // below the tree's root
@@ -292,6 +296,8 @@ Names Joined(Names a, const Names& b)
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
+
+constexpr uid_t AnotherUser = 65534; // "nobody"
 
 class TreeListing : public ::testing::TestWithParam<TreeListingCase> {
 protected:
@@ -318,6 +324,8 @@ protected:
         ASSERT_EQ(::mkfifo((root / "fifo.cpp").c_str(), 0644), 0);
         fs::permissions(root / "locked", fs::perms::none);
         fs::permissions(root / "locked-file.cpp", fs::perms::none);
+        for (const char* file : {"Z.cpp", "sub/c.cpp"})
+            (void)::chown((root / file).c_str(), AnotherUser, AnotherUser); // as root only
     }
     void TearDown() override { std::filesystem::permissions(root / "locked", std::filesystem::perms::owner_all); }
 
@@ -334,7 +342,7 @@ TEST_P(TreeListing, EntriesInNameOrder)
     bool complete = false;
     Names found;
     std::thread lister([&] {
-        lockedOut = DropFolderPermissionOverride() && !CanOpenFolder(root / "locked");
+        lockedOut = DropPermissionOverrides() && !CanOpenFolder(root / "locked");
         if (lockedOut)
             complete = ListFolderTree(start, options, found);
     });

@@ -15,6 +15,8 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
 
 namespace quillo::test {
@@ -429,6 +431,24 @@ TEST_F(AddFolderTest, RefusalsAndEmptyResults)
         EXPECT_EQ(Listed(), c.added) << c.name;
     }
     EXPECT_TRUE(dialogs.failures.empty());
+}
+
+// Names are listed as bytes: an entry beyond ASCII, valid UTF-8 or not, comes
+// back from the list exactly, beside entries of plain ASCII.
+TEST_F(AddFolderTest, NamesBeyondAsciiKeepTheirBytes)
+{
+    const std::string bytes = Folder("bytes", {});
+    const Entries names = {"a.txt", "z.txt", "\xc3\xa4.txt", "\xff.txt"}; // in byte order
+    for (const std::string& name : names)
+        std::ofstream(bytes + "/" + name) << "text";
+    dialogs.addFolderAnswers.push_back(Choice(dir.filePath("bytes")));
+    Click("cmdFLAddFolder");
+    Entries expected;
+    for (const std::string& name : names)
+        expected.push_back(bytes + "/" + name);
+    EXPECT_EQ(Listed(), expected);
+    // The temporary folder's removal goes by names as text: "\xff" has none.
+    std::filesystem::remove_all(bytes);
 }
 
 TEST_F(AddFolderTest, RelativeAndHomeFoldersAreFullPaths)
