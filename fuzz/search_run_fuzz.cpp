@@ -111,6 +111,8 @@ public:
                 Panel(2, Kb(entry.readable ? static_cast<std::int64_t>(entry.bytes.size() / 128) : -1));
                 Panel(1, "Lines Found: " + Number(found_));
             }
+            if (o.WordCount)
+                Panel(3, "Words Found: " + Number(words_));
         }
         Events(); // once more after the last file
         return out_;

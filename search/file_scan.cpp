@@ -31,6 +31,8 @@ void EndOfFileRefresh(RunState& run, ScanHost& host)
         SetCountPanel(run, host, 0, LinesSearchedText, run.LinesSearched);
     if (run.Options.Progress)
         ShowProgress(run, host, run.SizeBlocks);
+    if (run.Options.WordCount)
+        SetCountPanel(run, host, 3, WordsFoundText, run.WordsFound);
 }
 
 void AppendFound(RunState& run, ScanHost& host, std::string_view line, std::int64_t lineNumber)

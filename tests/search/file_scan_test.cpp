@@ -39,6 +39,7 @@ std::string NumberedLines(int count, std::size_t width = 0)
     return text;
 }
 
+// The end-of-file refresh shows the words found in the whole file.
 TEST(ScanFile, NineLinesGiveOnlyTheEndOfFileRefresh)
 {
     TempDir dir;
@@ -46,7 +47,8 @@ TEST(ScanFile, NineLinesGiveOnlyTheEndOfFileRefresh)
     scan.run.Options.WordCount = true;
     scan.File(dir.Write("nine.txt", NumberedLines(9)));
     EXPECT_EQ(scan.host.Refreshes, 0);
-    EXPECT_EQ(scan.host.PanelWrites, (Strings{"0=Lines Searched: 9", "2=File Position: 0 Kb", "1=Lines Found: 9"}));
+    EXPECT_EQ(scan.host.PanelWrites, (Strings{"0=Lines Searched: 9", "2=File Position: 0 Kb", "1=Lines Found: 9",
+                                              "3=Words Found: 9"}));
 }
 
 // The refresh comes after the 10th and 20th line, samples the fetched
@@ -63,7 +65,7 @@ TEST(ScanFile, TenLineRefreshCadenceAndPanelOrder)
     const Strings expected = {
         "0=Lines Searched: 10", "2=File Position: 1 Kb", "1=Lines Found: 1", "3=Words Found: 1", "events",
         "0=Lines Searched: 20", "2=File Position: 2 Kb", "1=Lines Found: 11", "3=Words Found: 11", "events",
-        "0=Lines Searched: 25", "2=File Position: 2 Kb", "1=Lines Found: 11",
+        "0=Lines Searched: 25", "2=File Position: 2 Kb", "1=Lines Found: 11", "3=Words Found: 11",
     };
     EXPECT_EQ(scan.host.PanelWrites, expected);
 }
@@ -159,6 +161,7 @@ TEST(ScanFile, WordCountingCountsOverlappingOccurrences)
         scan.run.Options.WordCount = true;
         scan.File(dir.Write("f.txt", c.line + "\r\n"));
         EXPECT_EQ(scan.run.WordsFound, c.words);
+        EXPECT_EQ(scan.host.Panels[3], "Words Found: " + std::to_string(c.words)); // one line: no ten-line refresh
     }
 }
 
