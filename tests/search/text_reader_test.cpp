@@ -390,7 +390,9 @@ std::string RandomFile(const FileShape& shape, std::mt19937& random)
 {
     auto below = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
     const std::size_t base = shape.sizeBases[below(shape.sizeBases.size())];
-    const std::size_t size = base + below(7) < 3 ? 0 : base + below(7) - 3;
+    // Within 3 bytes of base, never below 0: one draw for both the test and the size.
+    const std::size_t around = base + below(7);
+    const std::size_t size = around < 3 ? 0 : around - 3;
     static const std::string ends[] = {"\r\n", "\n", "\r", "\r\r\n", "\n\r\n", "\n\r"};
     std::string bytes;
     while (bytes.size() < size) {
@@ -433,6 +435,18 @@ const FileShape FileShapes[] = {
     {"EndsAtBlockAndBufferEdges", 200, 50, true, {128, 1024, Ki64, 2 * Ki64}},
     {"CtrlZNearTheBufferEdge", 60, 100, true, {Ki64 + 10, 2 * Ki64}},
 };
+
+// The generator keeps every size within 3 bytes of its base, whatever the
+// seed, a base of 0 included.
+TEST(RandomFiles, SizesStayNearTheirBaseForEverySeed)
+{
+    const FileShape shape{"Small", 12, 10, false, {0, 1, 2, 128}};
+    for (unsigned seed = 0; seed < 500; ++seed) {
+        std::mt19937 random(seed);
+        const std::size_t size = RandomFile(shape, random).size();
+        EXPECT_TRUE(size <= 5 || (size >= 125 && size <= 131)) << "seed " << seed << ": " << size << " bytes";
+    }
+}
 
 class BufferedAgainstPerBlock : public ::testing::TestWithParam<std::tuple<FileShape, std::size_t>> {};
 
