@@ -21,6 +21,21 @@ inline constexpr std::size_t ReadBufferSize = std::size_t{1} << 16;
 // for a file that does not change while it is read.
 enum class FetchMode { Buffered, PerBlock };
 
+// What the scan learns while one line goes on past the read buffer: a line
+// may be longer than memory, so only a bounded part of it is kept at a time.
+class LineWatch {
+public:
+    // The reader fetched the next fill of the file in the middle of a line.
+    // False: stop reading the line here (it is abandoned, not returned whole).
+    virtual bool Refilled() = 0;
+    // The line so far, up to here, which the reader stops keeping: what the
+    // reader then returns is only the rest of the line, after part.
+    virtual void Drop(std::string_view part) = 0;
+
+protected:
+    ~LineWatch() = default;
+};
+
 // Reading never reports an error: a file that cannot be opened or read simply
 // yields fewer characters, or none, and block figures of -1.
 //
@@ -71,6 +86,17 @@ public:
     }
     std::uint64_t FillNumber() const noexcept { return fills_; }
 
+    // The next line, as ReadDosLine or ReadUnixLine give it, with the watch
+    // told of every fill inside the line. A line that goes on past
+    // keepBytes is handed to the watch's Drop in parts of at least keepBytes
+    // and never held whole.
+    std::string_view ReadWatchedLine(std::string& spill, bool unixEnds, LineWatch& watch, std::size_t keepBytes);
+    // Offset in the file of the next character.
+    std::uint64_t Offset() const noexcept { return fillBase_ + next_; }
+    // Reads length bytes of the open file from offset into out, without
+    // moving the reader; out is shorter when the file holds fewer.
+    void ReadAt(std::uint64_t offset, std::size_t length, std::string& out) const;
+
 private:
     friend std::string_view ReadDosLine(TextReader& reader, std::string& spill);
     friend std::string_view ReadUnixLine(TextReader& reader, std::string& spill);
@@ -103,7 +129,8 @@ private:
     void TakeLineEnd(std::size_t offset) noexcept;
     // The characters up to the next line end (CR; also LF with unixEnds),
     // byte 26 or end of the data, then the line end.
-    std::string_view ReadLine(std::string& spill, bool unixEnds);
+    std::string_view ReadLine(std::string& spill, bool unixEnds, LineWatch* watch = nullptr,
+                              std::size_t keepBytes = SIZE_MAX);
 
     int fd_ = -1;
     std::size_t fetchSize_;

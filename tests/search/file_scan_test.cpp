@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <fstream>
 #include <random>
+#include <sstream>
 
 namespace quillo::test {
 namespace {
@@ -198,6 +203,151 @@ TEST(ScanFile, UnixModeSplitsLfLines)
     scan.run.ReadLine = &ReadUnixLine;
     scan.File(dir.Write("f.txt", "a\nb\nab\n"));
     EXPECT_EQ(scan.host.Lines(), (Strings{"b", "ab"}));
+}
+
+// A line longer than the read buffer is searched as it passes; what the scan
+// finds in it and reports of it is what the whole line gives.
+struct LongLineCase {
+    const char* name;
+    std::string pattern1, pattern2;
+    Predicate match;
+    bool reverse;
+    std::vector<std::pair<std::size_t, std::string>> inserts; // (offset, text) in a line of dots
+};
+
+void PrintTo(const LongLineCase& c, std::ostream* os) { *os << c.name; }
+
+class LongLines : public ::testing::TestWithParam<LongLineCase> {};
+
+TEST_P(LongLines, AreFoundAsWholeLines)
+{
+    const LongLineCase& c = GetParam();
+    constexpr std::size_t Size = 5 * ReadBufferSize + 1000;
+    std::string line(Size, '.');
+    for (const auto& [at, text] : c.inserts)
+        line.replace(at, text.size(), text);
+    const std::string bytes = "first fox\r\n" + line + "\r\nlast\r\n";
+    const auto holds = [](const std::string& hay, const std::string& needle) {
+        return !needle.empty() && FoldCase(hay).find(FoldCase(needle)) != std::string::npos;
+    };
+    Strings expected;
+    for (const std::string& l : {std::string("first fox"), line, std::string("last")}) {
+        const bool one = holds(l, c.pattern1), two = holds(l, c.pattern2);
+        const bool picked = c.match == &MatchSingle ? one
+                            : c.match == &MatchAnd  ? one && two
+                            : c.match == &MatchOr   ? one || two
+                            : c.match == &MatchXor  ? one != two
+                                                    : one && !two;
+        if (picked != c.reverse)
+            expected.push_back(l.substr(0, l.find('\0')));
+    }
+    TempDir dir;
+    Scan scan(c.pattern1, c.pattern2, c.match);
+    scan.run.Options.Reverse = c.reverse;
+    scan.run.Options.WordCount = true;
+    scan.File(dir.Write("f.txt", bytes));
+    EXPECT_EQ(scan.run.LinesSearched, 3);
+    EXPECT_TRUE(scan.host.Lines() == expected) << scan.host.Lines().size() << " lines found";
+    EXPECT_GE(scan.host.Refreshes, 5); // events at every fill inside the line
+    if (c.match == &MatchSingle && !c.reverse) {
+        std::int64_t words = 0;
+        for (const std::string& l : expected)
+            for (std::size_t at = FoldCase(l).find(FoldCase(c.pattern1)); at != std::string::npos;
+                 at = FoldCase(l).find(FoldCase(c.pattern1), at + 1))
+                ++words;
+        EXPECT_EQ(scan.run.WordsFound, words);
+    }
+}
+
+constexpr std::size_t Fill = ReadBufferSize;
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LongLines,
+    ::testing::Values(
+        LongLineCase{"NotFound", "fox", "", &MatchSingle, false, {}},
+        LongLineCase{"FoundAtItsStart", "fox", "", &MatchSingle, false, {{0, "Fox"}}},
+        LongLineCase{"FoundAtItsEnd", "fox", "", &MatchSingle, false, {{5 * Fill + 997, "fOX"}}},
+        LongLineCase{"FoundAcrossAFill", "fox", "", &MatchSingle, false, {{Fill - 13, "fox"}, {3 * Fill - 2, "fox"}}},
+        LongLineCase{"FoundAcrossEveryPart", "quick brown", "", &MatchSingle, false,
+                     {{Fill - 11, "quick brown"}, {2 * Fill - 5, "quick brown"}, {4 * Fill - 1, "quick brown"}}},
+        LongLineCase{"HalfAtAFillEdgeIsNotFound", "fox", "", &MatchSingle, false, {{Fill - 13, "fo"}}},
+        LongLineCase{"AndWithTheStringsFarApart", "fox", "dog", &MatchAnd, false, {{10, "fox"}, {4 * Fill, "dog"}}},
+        LongLineCase{"AndWithOneString", "fox", "dog", &MatchAnd, false, {{10, "fox"}}},
+        LongLineCase{"OrWithTheSecond", "fox", "dog", &MatchOr, false, {{3 * Fill, "dog"}}},
+        LongLineCase{"XorWithBoth", "fox", "dog", &MatchXor, false, {{10, "fox"}, {3 * Fill, "dog"}}},
+        LongLineCase{"AndNotWithTheSecondLate", "fox", "dog", &MatchAndNot, false, {{10, "fox"}, {5 * Fill, "dog"}}},
+        LongLineCase{"ReverseReportsTheLineWhole", "fox", "", &MatchSingle, true, {{7, std::string("a\0b", 3)}}},
+        LongLineCase{"ReverseWithTheStringLate", "fox", "", &MatchSingle, true, {{5 * Fill, "fox"}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Resident memory of this process, in KiB: now, and at its peak since the
+// peak was last reset (or since the start, where it cannot be reset).
+std::int64_t StatusKib(const std::string& key)
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with(key + ":")) {
+            std::istringstream fields(line.substr(key.size() + 1));
+            std::int64_t kib = -1;
+            fields >> kib;
+            return kib;
+        }
+    return -1;
+}
+
+bool ResetPeakMemory() { return static_cast<bool>(std::ofstream("/proc/self/clear_refs") << "5"); }
+
+// A sparse file of gigabytes of zeros: one line without an end in sight,
+// then a short line that holds the string.
+class HugeLine : public ::testing::Test {
+protected:
+    static constexpr std::int64_t Zeros = std::int64_t{2} << 30;
+    void SetUp() override
+    {
+        path = dir.Write("huge.txt", "");
+        const int fd = ::open(path.c_str(), O_WRONLY);
+        ASSERT_GE(fd, 0);
+        const std::string tail = "\r\nthe Fox\r\n";
+        ASSERT_EQ(::pwrite(fd, tail.data(), tail.size(), Zeros), static_cast<ssize_t>(tail.size()));
+        ::close(fd);
+    }
+    TempDir dir;
+    std::string path;
+};
+
+TEST_F(HugeLine, TakesNoMoreMemoryThanMatchingAndFindsTheLineAfterIt)
+{
+    Scan scan("fox");
+    scan.run.Options.Numbering = true;
+    const std::int64_t before = StatusKib("VmRSS");
+    const bool peakReset = ResetPeakMemory();
+    scan.File(path);
+    const std::int64_t peak = StatusKib("VmHWM");
+    EXPECT_EQ(scan.host.Lines(), (Strings{"2 : the Fox"}));
+    EXPECT_EQ(scan.run.LinesSearched, 2);
+    EXPECT_GE(scan.host.Refreshes, Zeros / static_cast<std::int64_t>(ReadBufferSize)); // events at every fill
+    if (peakReset) {
+        EXPECT_LT(peak - before, 16 * 1024) << "peak " << peak << " KiB, " << before << " KiB before the scan";
+    }
+}
+
+TEST_F(HugeLine, CancelEndsTheScanInsideTheLine)
+{
+    Scan scan("fox");
+    std::uint64_t fillAtCancel = 0;
+    scan.host.OnEvents = [&](int call) {
+        if (call == 100) {
+            CancelRequested = true;
+            fillAtCancel = scan.run.Reader.FillNumber();
+        }
+    };
+    scan.File(path);
+    EXPECT_EQ(scan.host.Refreshes, 100);
+    EXPECT_EQ(scan.run.Reader.FillNumber(), fillAtCancel); // nothing read after the click
+    EXPECT_TRUE(scan.host.Lines().empty());
+    EXPECT_EQ(scan.run.LinesSearched, 0); // the line cut short is not counted
+    EXPECT_EQ(scan.host.Panels[0], "Lines Searched: 0");
+    CancelRequested = false;
 }
 
 struct ManyFillsCase {
