@@ -86,6 +86,24 @@ public:
     }
     std::uint64_t FillNumber() const noexcept { return fills_; }
 
+    // For a scan that searches a whole fill at once instead of line by line:
+    // the fill's bytes (64-byte aligned; loads of whole 64-byte windows up to
+    // 64 bytes past FilledOffset are safe), the offsets of the next
+    // character, of the first byte 26 (else FilledOffset) and of the end of
+    // the fill's data. Valid while AtEnd is false, until the reader moves.
+    const unsigned char* FillBytes() const noexcept { return data_; }
+    std::size_t NextOffset() const noexcept { return next_; }
+    std::size_t LimitOffset() const noexcept { return limit_; }
+    std::size_t FilledOffset() const noexcept { return filled_; }
+    // Moves past lines the scan took itself: next (<= LimitOffset) becomes
+    // the next character, and the blocks up to the one holding the last byte
+    // looked at (< FilledOffset) are handed out, as the line readers would.
+    void Skip(std::size_t next, std::size_t lastLooked) noexcept
+    {
+        Cover(lastLooked);
+        next_ = next;
+    }
+
     // The next line, as ReadDosLine or ReadUnixLine give it, with the watch
     // told of every fill inside the line. A line that goes on past
     // keepBytes is handed to the watch's Drop in parts of at least keepBytes

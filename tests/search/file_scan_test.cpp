@@ -75,6 +75,34 @@ TEST(ScanFile, TenLineRefreshCadenceAndPanelOrder)
     EXPECT_EQ(scan.host.PanelWrites, expected);
 }
 
+// A host that does not take every refresh (the window) gets the run's first
+// one, then one whenever the coarse clock ticked, and before each
+// end-of-file refresh the last one left out, each as it was at its line.
+TEST(ScanFile, PacedRefreshesKeepTheFirstAndTheLastBeforeTheEnd)
+{
+    struct PacedHost : RecordingHost {
+        bool TakesEveryRefresh() const override { return false; }
+    };
+    TempDir dir;
+    const std::string path = dir.Write("f.txt", NumberedLines(35, 98)); // 100-byte lines
+    RunState run;
+    run.Pattern1 = PreparedPattern("line 1", true);
+    run.Caption = "Searching f";
+    PacedHost host;
+    CancelRequested = false;
+    ScanFile(run, host, path);
+    ASSERT_GE(host.Refreshes, 2); // the one after line 20 only when the clock ticked just then
+    ASSERT_LE(host.Refreshes, 3);
+    const Strings& w = host.PanelWrites;
+    ASSERT_EQ(w.size(), 3u * host.Refreshes + 3u);
+    EXPECT_EQ(Strings(w.begin(), w.begin() + 3),
+              (Strings{"0=Lines Searched: 10", "2=File Position: 1 Kb", "1=Lines Found: 1"}));
+    EXPECT_EQ(Strings(w.end() - 6, w.end()),
+              (Strings{"0=Lines Searched: 30", "2=File Position: 3 Kb", "1=Lines Found: 11", //
+                       "0=Lines Searched: 35", "2=File Position: 3 Kb", "1=Lines Found: 11"}));
+    EXPECT_EQ(host.Title, "Searching f");
+}
+
 TEST(ScanFile, PanelsFollowTheirOptions)
 {
     TempDir dir;
@@ -349,6 +377,134 @@ TEST_F(HugeLine, CancelEndsTheScanInsideTheLine)
     EXPECT_EQ(scan.host.Panels[0], "Lines Searched: 0");
     CancelRequested = false;
 }
+
+// The same predicates through a function the scan does not know: it then
+// reads every line alone with the line reader, as it always did.
+bool LineByLineSingle(const PreparedPattern& a, const PreparedPattern& b, std::string_view l) noexcept { return MatchSingle(a, b, l); }
+bool LineByLineAnd(const PreparedPattern& a, const PreparedPattern& b, std::string_view l) noexcept { return MatchAnd(a, b, l); }
+bool LineByLineOr(const PreparedPattern& a, const PreparedPattern& b, std::string_view l) noexcept { return MatchOr(a, b, l); }
+bool LineByLineXor(const PreparedPattern& a, const PreparedPattern& b, std::string_view l) noexcept { return MatchXor(a, b, l); }
+bool LineByLineAndNot(const PreparedPattern& a, const PreparedPattern& b, std::string_view l) noexcept { return MatchAndNot(a, b, l); }
+
+struct FillCase {
+    const char* name;
+    std::string pattern1, pattern2;
+    Predicate fast, lineByLine;
+    SearchOptions options;
+};
+
+void PrintTo(const FillCase& c, std::ostream* os) { *os << c.name; }
+
+SearchOptions With(void (*set)(SearchOptions&))
+{
+    SearchOptions o;
+    o.WordCount = true;
+    set(o);
+    return o;
+}
+
+// Random files of three fills or less: lines of every kind of line end, some
+// at block and fill edges, NUL, bytes above 127 and now and then a byte 26;
+// the strings in any case, some across line ends.
+std::string RandomScanFile(std::mt19937& random, const std::string& a, const std::string& b)
+{
+    auto below = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    const std::size_t size = below(4) == 0 ? below(3000) : below(3 * ReadBufferSize + 500);
+    static const std::string ends[] = {"\r\n", "\n", "\r", "\r\r\n", "\n\r\n", "\n\r"};
+    const std::string words[] = {a, b, "x", "yz", " ", std::string(1, '\0'), "\xe9", "fo", "ox"};
+    std::string bytes;
+    while (bytes.size() < size) {
+        for (std::size_t n = below(below(40) == 0 ? 400 : 12); n > 0; --n) {
+            std::string word = words[below(std::size(words))];
+            for (char& ch : word)
+                if (below(2) && ch >= 'a' && ch <= 'z')
+                    ch = static_cast<char>(ch - 32);
+            bytes += word;
+        }
+        bytes += ends[below(std::size(ends))];
+    }
+    bytes.resize(size);
+    for (std::size_t edge = TextBlockSize; edge + 1 < size; edge += TextBlockSize)
+        if (below(8) == 0 || edge % ReadBufferSize == 0) {
+            bytes[edge - 1] = '\r';
+            bytes[edge] = "\n\rx"[below(3)];
+        }
+    if (size && below(6) == 0)
+        bytes[below(size)] = static_cast<char>(TextEndMarker);
+    return bytes;
+}
+
+class WholeFillsAgainstLineByLine : public ::testing::TestWithParam<FillCase> {};
+
+// The scan that searches whole fills gives what reading every line alone
+// gives: the same output, every panel text in order (each ten-line refresh
+// with its block position), the same events and counters.
+TEST_P(WholeFillsAgainstLineByLine, SameOutputPanelsAndCounts)
+{
+    const FillCase& c = GetParam();
+    std::mt19937 random(static_cast<unsigned>(std::hash<std::string>{}(c.name)));
+    TempDir dir;
+    for (int round = 0; round < 12; ++round) {
+        const std::string bytes = RandomScanFile(random, c.pattern1.empty() ? "fox" : c.pattern1, c.pattern2);
+        const std::string path = dir.Write("f" + std::to_string(round) + ".txt", bytes);
+        for (const bool unixMode : {false, true}) {
+            SCOPED_TRACE("file " + std::to_string(round) + " of " + std::to_string(bytes.size()) + " bytes, " +
+                         (unixMode ? "Unix" : "standard") + " mode");
+            auto scan = [&](Predicate match) {
+                auto s = std::make_unique<Scan>(c.pattern1, c.pattern2, match);
+                s->run.Options = c.options;
+                if (c.options.CaseSensitive) {
+                    s->run.Pattern1 = PreparedPattern(c.pattern1);
+                    s->run.Pattern2 = PreparedPattern(c.pattern2);
+                }
+                if (unixMode)
+                    s->run.ReadLine = &ReadUnixLine;
+                s->File(path);
+                s->File(path); // a second file: counters go on, numbers and refreshes start again
+                return s;
+            };
+            const auto fast = scan(c.fast);
+            const auto alone = scan(c.lineByLine);
+            ASSERT_EQ(fast->run.LinesSearched, alone->run.LinesSearched);
+            ASSERT_EQ(fast->run.LinesFound, alone->run.LinesFound);
+            ASSERT_EQ(fast->run.WordsFound, alone->run.WordsFound);
+            ASSERT_EQ(fast->host.Refreshes, alone->host.Refreshes);
+            ASSERT_TRUE(fast->host.Lines() == alone->host.Lines());
+            ASSERT_EQ(fast->host.PanelWrites, alone->host.PanelWrites);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, WholeFillsAgainstLineByLine,
+    ::testing::Values(
+        FillCase{"Single", "fox", "", &MatchSingle, &LineByLineSingle, With([](SearchOptions&) {})},
+        FillCase{"SingleNumbered", "fox", "", &MatchSingle, &LineByLineSingle,
+                 With([](SearchOptions& o) { o.Numbering = true; })},
+        FillCase{"SingleCaseSensitive", "fox", "", &MatchSingle, &LineByLineSingle,
+                 With([](SearchOptions& o) { o.CaseSensitive = true; })},
+        FillCase{"SingleWithLf", "o\nx", "", &MatchSingle, &LineByLineSingle, With([](SearchOptions&) {})},
+        FillCase{"SingleEmpty", "", "", &MatchSingle, &LineByLineSingle, With([](SearchOptions&) {})},
+        FillCase{"OneOccurrence", "fox", "", &MatchSingle, &LineByLineSingle,
+                 With([](SearchOptions& o) { o.OneInstance = true; })},
+        FillCase{"Reverse", "fox", "", &MatchSingle, &LineByLineSingle,
+                 With([](SearchOptions& o) { o.Reverse = true; o.Numbering = true; })},
+        FillCase{"ReverseOneOccurrence", "fox", "", &MatchSingle, &LineByLineSingle,
+                 With([](SearchOptions& o) { o.Reverse = true; o.OneInstance = true; })},
+        FillCase{"ReverseEmpty", "", "", &MatchSingle, &LineByLineSingle,
+                 With([](SearchOptions& o) { o.Reverse = true; })},
+        FillCase{"And", "fox", "yz", &MatchAnd, &LineByLineAnd, With([](SearchOptions& o) { o.Numbering = true; })},
+        FillCase{"Or", "fox", "yz", &MatchOr, &LineByLineOr, With([](SearchOptions&) {})},
+        FillCase{"OrEmptyFirst", "", "yz", &MatchOr, &LineByLineOr, With([](SearchOptions&) {})},
+        FillCase{"Xor", "fox", "yz", &MatchXor, &LineByLineXor, With([](SearchOptions&) {})},
+        FillCase{"AndNot", "fox", "yz", &MatchAndNot, &LineByLineAndNot, With([](SearchOptions&) {})},
+        FillCase{"AndNotReverse", "fox", "yz", &MatchAndNot, &LineByLineAndNot,
+                 With([](SearchOptions& o) { o.Reverse = true; })},
+        FillCase{"XorReverseNoPanels", "fox", "yz", &MatchXor, &LineByLineXor, With([](SearchOptions& o) {
+                     o.Reverse = true;
+                     o.LineCount = o.Progress = o.WordCount = false;
+                 })}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct ManyFillsCase {
     const char* name;

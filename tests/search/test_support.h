@@ -69,6 +69,7 @@ public:
     void SetPanelText(int panel, std::string_view text) override;
     void SetApplicationTitle(std::string_view title) override;
     void ProcessEvents() override { RunEvents("Events"); }
+    bool TakesEveryRefresh() const override { return true; }
     void ProcessPendingEvents() override { RunEvents("PendingEvents"); }
     SearchSettings ReadSearchSettings() override { return Settings; }
     std::size_t FileCount() override { return Files.size(); }
