@@ -255,6 +255,91 @@ inline std::uint64_t ByteBits(const unsigned char* p, unsigned char c) noexcept
 #endif
 }
 
+// The line ends in [from, to) of a fill: CR, and with unixEnds also an LF
+// that does not follow a CR. How many, and where the last one lies. data is
+// 64-byte aligned and may be read in whole windows of 64 bytes past to.
+struct EndTally {
+    std::size_t count = 0;
+    std::size_t last = 0;
+};
+
+// The counting loop, for each instruction set: LOAD_BITS(p, c) gives the
+// 64-bit mask of the bytes c in the window at p, POPCOUNT counts its bits.
+#define QUILLO_COUNT_ENDS_BODY(LOAD_BITS, POPCOUNT)                                                        \
+    EndTally tally;                                                                                        \
+    std::size_t w = from & ~std::size_t{63};                                                               \
+    std::uint64_t carry = w > 0 && data[w - 1] == '\r' ? 1 : 0; /* a CR just before the window */        \
+    for (; w < to; w += 64) {                                                                              \
+        const std::uint64_t cr = LOAD_BITS(data + w, '\r');                                                \
+        std::uint64_t ends = cr;                                                                           \
+        if (unixEnds) {                                                                                    \
+            ends |= LOAD_BITS(data + w, '\n') & ~(cr << 1 | carry);                                        \
+            carry = cr >> 63;                                                                              \
+        }                                                                                                  \
+        if (from > w)                                                                                      \
+            ends &= ~std::uint64_t{0} << (from - w);                                                       \
+        if (to < w + 64)                                                                                   \
+            ends &= ~std::uint64_t{0} >> (64 - (to - w));                                                  \
+        if (ends) {                                                                                        \
+            tally.count += static_cast<std::size_t>(POPCOUNT(ends));                                       \
+            tally.last = w + 63 - static_cast<std::size_t>(__builtin_clzll(ends));                         \
+        }                                                                                                  \
+    }                                                                                                      \
+    return tally;
+
+// Without POPCNT the compiler calls a library routine per count: this is
+// inlined instead.
+inline unsigned SwarPopcount(std::uint64_t x) noexcept
+{
+    x -= (x >> 1) & 0x5555555555555555ULL;
+    x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+    x = (x + (x >> 4)) & 0x0f0f0f0f0f0f0f0fULL;
+    return static_cast<unsigned>((x * 0x0101010101010101ULL) >> 56);
+}
+
+EndTally CountEndsPlain(const unsigned char* data, std::size_t from, std::size_t to, bool unixEnds) noexcept
+{
+    QUILLO_COUNT_ENDS_BODY(ByteBits, SwarPopcount)
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define QUILLO_HAVE_AVX2_COUNT 1
+
+__attribute__((target("avx2,popcnt"))) inline std::uint64_t ByteBitsAvx2(const unsigned char* p,
+                                                                          unsigned char c) noexcept
+{
+    const __m256i want = _mm256_set1_epi8(static_cast<char>(c));
+    const __m256i low = _mm256_load_si256(reinterpret_cast<const __m256i*>(p));
+    const __m256i high = _mm256_load_si256(reinterpret_cast<const __m256i*>(p + 32));
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(low, want))) |
+           std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(high, want)))} << 32;
+}
+
+__attribute__((target("avx2,popcnt"))) EndTally CountEndsAvx2(const unsigned char* data, std::size_t from,
+                                                               std::size_t to, bool unixEnds) noexcept
+{
+    QUILLO_COUNT_ENDS_BODY(ByteBitsAvx2, __builtin_popcountll)
+}
+#endif
+
+#undef QUILLO_COUNT_ENDS_BODY
+
+using CountEndsFunction = EndTally (*)(const unsigned char*, std::size_t, std::size_t, bool) noexcept;
+
+// The widest counting loop this processor runs, chosen once.
+CountEndsFunction ChooseCountEnds() noexcept
+{
+#if defined(QUILLO_HAVE_AVX2_COUNT)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt"))
+        return &CountEndsAvx2;
+#endif
+    return &CountEndsPlain;
+}
+
+const CountEndsFunction CountEnds = ChooseCountEnds();
+
 // The scan of one file.
 class FileScan {
 public:
@@ -345,6 +430,9 @@ private:
     // Lines ending in [pos, to), none of them found; pos becomes the start
     // of the line after them. False when events ran and Cancel was clicked.
     bool SkipLines(std::size_t& pos, std::size_t to);
+    // The line end in [from, to) that has after line ends behind it there
+    // (there are more than after).
+    std::size_t EndBefore(std::size_t from, std::size_t to, std::size_t after) const noexcept;
     // Lines ending in [pos, to), every one found (reverse logic, no string in them).
     bool FoundLines(std::size_t& pos, std::size_t to);
     // The line [start, e), tested with the predicate.
@@ -406,39 +494,65 @@ bool FileScan::ReadOneLine()
 
 bool FileScan::SkipLines(std::size_t& pos, std::size_t to)
 {
-    bool any = false;
-    for (std::size_t w = pos & ~std::size_t{63}; w < to; w += 64) {
-        std::uint64_t ends = EndsIn(w, pos, to);
-        if (!ends)
-            continue;
-        any = true;
-        int count = std::popcount(ends);
-        while (refresh_ + count >= 10) {
-            // The tenth line of the file since the last one ends in this window.
-            const int before = 9 - refresh_;
-            for (int k = 0; k < before; ++k)
-                ends &= ends - 1;
-            const std::size_t e = w + static_cast<std::size_t>(std::countr_zero(ends));
-            ends &= ends - 1;
-            count -= before + 1;
-            run_.LinesSearched += 10 - refresh_;
-            refresh_ = 0;
-            MoveReader(e);
-            if (TenthLine() && CancelRequested) {
-                pos = AfterEnd(e);
-                return false;
+    while (pos < to) {
+        if (everyRefresh_ || CoarseTick() != run_.RefreshTick) {
+            // A refresh is due at the next tenth line: walk to it.
+            const int need = 10 - refresh_;
+            int count = 0;
+            std::size_t e = 0;
+            for (std::size_t w = pos & ~std::size_t{63}; w < to && count < need; w += 64) {
+                for (std::uint64_t ends = EndsIn(w, pos, to); ends && count < need; ends &= ends - 1) {
+                    e = w + static_cast<std::size_t>(std::countr_zero(ends));
+                    ++count;
+                }
             }
+            if (count == 0)
+                return true;
+            run_.LinesSearched += count;
+            MoveReader(e);
+            pos = AfterEnd(e);
+            if (count < need) {
+                refresh_ += count;
+                return true;
+            }
+            refresh_ = 0;
+            if (TenthLine() && CancelRequested)
+                return false;
+            continue;
         }
-        run_.LinesSearched += count;
-        refresh_ += count;
-        if (ends)
-            lastEnd_ = w + 63 - static_cast<std::size_t>(std::countl_zero(ends));
-    }
-    if (any) {
-        pos = AfterEnd(lastEnd_);
-        MoveReader(lastEnd_);
+        // No refresh is due before the clock ticks: only the number of the
+        // lines counts, and the sample of the last tenth line among them.
+        const EndTally tally = CountEnds(data_, pos, to, unixEnds_);
+        if (tally.count == 0)
+            return true;
+        const std::size_t after = (static_cast<std::size_t>(refresh_) + tally.count) % 10;
+        if (static_cast<std::size_t>(refresh_) + tally.count >= 10) {
+            MoveReader(EndBefore(pos, to, after));
+            left_ = {run_.LinesSearched + static_cast<std::int64_t>(tally.count - after), run_.LinesFound,
+                     run_.WordsFound, reader_.BlockPosition()};
+            leftOut_ = true;
+        }
+        run_.LinesSearched += static_cast<std::int64_t>(tally.count);
+        refresh_ = static_cast<int>(after);
+        MoveReader(tally.last);
+        pos = AfterEnd(tally.last);
+        return true;
     }
     return true;
+}
+
+std::size_t FileScan::EndBefore(std::size_t from, std::size_t to, std::size_t after) const noexcept
+{
+    for (std::size_t w = (to - 1) & ~std::size_t{63};; w -= 64) {
+        std::uint64_t ends = EndsIn(w, from, to);
+        const auto count = static_cast<std::size_t>(std::popcount(ends));
+        if (count > after) {
+            for (; after > 0; --after)
+                ends &= ~(std::uint64_t{1} << (63 - std::countl_zero(ends)));
+            return w + 63 - static_cast<std::size_t>(std::countl_zero(ends));
+        }
+        after -= count;
+    }
 }
 
 bool FileScan::FoundLines(std::size_t& pos, std::size_t to)

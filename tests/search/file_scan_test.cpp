@@ -80,15 +80,13 @@ TEST(ScanFile, TenLineRefreshCadenceAndPanelOrder)
 // end-of-file refresh the last one left out, each as it was at its line.
 TEST(ScanFile, PacedRefreshesKeepTheFirstAndTheLastBeforeTheEnd)
 {
-    struct PacedHost : RecordingHost {
-        bool TakesEveryRefresh() const override { return false; }
-    };
     TempDir dir;
     const std::string path = dir.Write("f.txt", NumberedLines(35, 98)); // 100-byte lines
     RunState run;
     run.Pattern1 = PreparedPattern("line 1", true);
     run.Caption = "Searching f";
-    PacedHost host;
+    RecordingHost host;
+    host.EveryRefresh = false;
     CancelRequested = false;
     ScanFile(run, host, path);
     ASSERT_GE(host.Refreshes, 2); // the one after line 20 only when the clock ticked just then
@@ -450,8 +448,20 @@ TEST_P(WholeFillsAgainstLineByLine, SameOutputPanelsAndCounts)
         for (const bool unixMode : {false, true}) {
             SCOPED_TRACE("file " + std::to_string(round) + " of " + std::to_string(bytes.size()) + " bytes, " +
                          (unixMode ? "Unix" : "standard") + " mode");
-            auto scan = [&](Predicate match) {
+            // What each refresh showed, and how many refreshes the first file had.
+            struct Samples {
+                Strings shown;
+                std::size_t firstFile = 0;
+            };
+            auto scan = [&](Predicate match, bool everyRefresh, Samples* samples = nullptr) {
                 auto s = std::make_unique<Scan>(c.pattern1, c.pattern2, match);
+                s->host.EveryRefresh = everyRefresh;
+                if (samples) {
+                    s->host.OnEvents = [&host = s->host, samples](int) {
+                        samples->shown.push_back(host.Panels[0] + "|" + host.Panels[1] + "|" + host.Panels[2] + "|" +
+                                                 host.Panels[3] + "|" + host.Title);
+                    };
+                }
                 s->run.Options = c.options;
                 if (c.options.CaseSensitive) {
                     s->run.Pattern1 = PreparedPattern(c.pattern1);
@@ -460,17 +470,48 @@ TEST_P(WholeFillsAgainstLineByLine, SameOutputPanelsAndCounts)
                 if (unixMode)
                     s->run.ReadLine = &ReadUnixLine;
                 s->File(path);
+                if (samples)
+                    samples->firstFile = samples->shown.size();
                 s->File(path); // a second file: counters go on, numbers and refreshes start again
                 return s;
             };
-            const auto fast = scan(c.fast);
-            const auto alone = scan(c.lineByLine);
+            Samples all, some;
+            const auto fast = scan(c.fast, true, &all);
+            const auto alone = scan(c.lineByLine, true);
+            const auto paced = scan(c.fast, false, &some);
             ASSERT_EQ(fast->run.LinesSearched, alone->run.LinesSearched);
             ASSERT_EQ(fast->run.LinesFound, alone->run.LinesFound);
             ASSERT_EQ(fast->run.WordsFound, alone->run.WordsFound);
             ASSERT_EQ(fast->host.Refreshes, alone->host.Refreshes);
             ASSERT_TRUE(fast->host.Lines() == alone->host.Lines());
             ASSERT_EQ(fast->host.PanelWrites, alone->host.PanelWrites);
+
+            // Paced refreshes: the same output and end-of-file panels; each
+            // refresh one of the exact ones, in order, the run's first and
+            // each file's last among them.
+            ASSERT_TRUE(paced->host.Lines() == alone->host.Lines());
+            ASSERT_EQ(paced->run.LinesSearched, alone->run.LinesSearched);
+            ASSERT_EQ(paced->run.WordsFound, alone->run.WordsFound);
+            ASSERT_EQ(std::vector<std::string>(paced->host.Panels, paced->host.Panels + 4),
+                      std::vector<std::string>(alone->host.Panels, alone->host.Panels + 4));
+            ASSERT_EQ(all.shown.empty(), some.shown.empty());
+            if (!all.shown.empty()) {
+                ASSERT_EQ(some.shown.front(), all.shown.front());
+            }
+            std::size_t at = 0;
+            for (const std::string& sample : some.shown) {
+                while (at < all.shown.size() && all.shown[at] != sample)
+                    ++at;
+                ASSERT_LT(at, all.shown.size()) << "a paced refresh no exact one showed: " << sample;
+            }
+            const bool firstHad = all.firstFile > 0, secondHad = all.shown.size() > all.firstFile;
+            ASSERT_EQ(some.firstFile > 0, firstHad);
+            if (firstHad) {
+                ASSERT_EQ(some.shown[some.firstFile - 1], all.shown[all.firstFile - 1]);
+            }
+            if (secondHad) {
+                ASSERT_EQ(some.shown.back(), all.shown.back());
+            }
         }
     }
 }

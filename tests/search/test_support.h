@@ -55,6 +55,9 @@ public:
     int Refreshes = 0;                    // ProcessEvents and ProcessPendingEvents calls
     // The rows of the file headers and the entries the run gave with them.
     std::vector<std::pair<std::size_t, std::string>> FileHeaders;
+    // Whether the scan is to make every ten-line refresh (as the window does
+    // not: there they are paced by the clock).
+    bool EveryRefresh = true;
     // Runs inside ProcessEvents, with the number of the call (1-based).
     std::function<void(int)> OnEvents;
 
@@ -69,7 +72,7 @@ public:
     void SetPanelText(int panel, std::string_view text) override;
     void SetApplicationTitle(std::string_view title) override;
     void ProcessEvents() override { RunEvents("Events"); }
-    bool TakesEveryRefresh() const override { return true; }
+    bool TakesEveryRefresh() const override { return EveryRefresh; }
     void ProcessPendingEvents() override { RunEvents("PendingEvents"); }
     SearchSettings ReadSearchSettings() override { return Settings; }
     std::size_t FileCount() override { return Files.size(); }
