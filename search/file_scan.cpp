@@ -261,6 +261,7 @@ inline std::uint64_t ByteBits(const unsigned char* p, unsigned char c) noexcept
 struct EndTally {
     std::size_t count = 0;
     std::size_t last = 0;
+    bool lastKnown = true; // else the caller finds it
 };
 
 // The counting loop, for each instruction set: LOAD_BITS(p, c) gives the
@@ -316,10 +317,56 @@ __attribute__((target("avx2,popcnt"))) inline std::uint64_t ByteBitsAvx2(const u
            std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(high, want)))} << 32;
 }
 
+__attribute__((target("avx2,popcnt"))) EndTally CountEndsInWindowsAvx2(const unsigned char* data, std::size_t from,
+                                                                         std::size_t to, bool unixEnds) noexcept
+{
+    QUILLO_COUNT_ENDS_BODY(ByteBitsAvx2, __builtin_popcountll)
+}
+
+// Whole windows are counted 32 bytes a step in per-byte counters (a byte
+// that ends a line subtracts -1), summed before they can overflow; the
+// windows at the edges of [from, to) bit by bit. An LF right after a CR is
+// taken away again in Unix mode. Where the last end lies is found by the
+// caller's bit-by-bit pass over the last windows.
 __attribute__((target("avx2,popcnt"))) EndTally CountEndsAvx2(const unsigned char* data, std::size_t from,
                                                                std::size_t to, bool unixEnds) noexcept
 {
-    QUILLO_COUNT_ENDS_BODY(ByteBitsAvx2, __builtin_popcountll)
+    const std::size_t first = (from + 63) & ~std::size_t{63}; // the first whole window
+    const std::size_t last = to & ~std::size_t{63};          // the end of the whole windows
+    if (first >= last || last - first < 4 * 64)
+        return CountEndsInWindowsAvx2(data, from, to, unixEnds);
+    EndTally tally = CountEndsInWindowsAvx2(data, from, first, unixEnds);
+    const EndTally tail = CountEndsInWindowsAvx2(data, last, to, unixEnds);
+    const __m256i cr = _mm256_set1_epi8('\r');
+    const __m256i lf = _mm256_set1_epi8('\n');
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i total = zero;
+    std::size_t at = first;
+    while (at < last) {
+        const std::size_t stop = std::min(last, at + 32 * 255); // each byte counter below 256
+        __m256i counts = zero;
+        if (unixEnds) {
+            for (; at < stop; at += 32) {
+                const __m256i bytes = _mm256_load_si256(reinterpret_cast<const __m256i*>(data + at));
+                const __m256i before = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + at - 1));
+                const __m256i isLf = _mm256_cmpeq_epi8(bytes, lf);
+                const __m256i ends = _mm256_or_si256(_mm256_cmpeq_epi8(bytes, cr),
+                                                     _mm256_andnot_si256(_mm256_cmpeq_epi8(before, cr), isLf));
+                counts = _mm256_sub_epi8(counts, ends);
+            }
+        } else {
+            for (; at < stop; at += 32)
+                counts = _mm256_sub_epi8(
+                    counts, _mm256_cmpeq_epi8(_mm256_load_si256(reinterpret_cast<const __m256i*>(data + at)), cr));
+        }
+        total = _mm256_add_epi64(total, _mm256_sad_epu8(counts, zero));
+    }
+    alignas(32) std::uint64_t sums[4];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(sums), total);
+    tally.count += static_cast<std::size_t>(sums[0] + sums[1] + sums[2] + sums[3]) + tail.count;
+    tally.last = tail.last;
+    tally.lastKnown = tail.count > 0;
+    return tally;
 }
 #endif
 
@@ -534,8 +581,9 @@ bool FileScan::SkipLines(std::size_t& pos, std::size_t to)
         }
         run_.LinesSearched += static_cast<std::int64_t>(tally.count);
         refresh_ = static_cast<int>(after);
-        MoveReader(tally.last);
-        pos = AfterEnd(tally.last);
+        const std::size_t lastEnd = tally.lastKnown ? tally.last : EndBefore(pos, to, 0);
+        MoveReader(lastEnd);
+        pos = AfterEnd(lastEnd);
         return true;
     }
     return true;

@@ -389,6 +389,7 @@ struct FillCase {
     std::string pattern1, pattern2;
     Predicate fast, lineByLine;
     SearchOptions options;
+    bool rare = false; // the strings seldom in the files
 };
 
 void PrintTo(const FillCase& c, std::ostream* os) { *os << c.name; }
@@ -404,7 +405,7 @@ SearchOptions With(void (*set)(SearchOptions&))
 // Random files of three fills or less: lines of every kind of line end, some
 // at block and fill edges, NUL, bytes above 127 and now and then a byte 26;
 // the strings in any case, some across line ends.
-std::string RandomScanFile(std::mt19937& random, const std::string& a, const std::string& b)
+std::string RandomScanFile(std::mt19937& random, const std::string& a, const std::string& b, bool rare)
 {
     auto below = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
     const std::size_t size = below(4) == 0 ? below(3000) : below(3 * ReadBufferSize + 500);
@@ -413,7 +414,8 @@ std::string RandomScanFile(std::mt19937& random, const std::string& a, const std
     std::string bytes;
     while (bytes.size() < size) {
         for (std::size_t n = below(below(40) == 0 ? 400 : 12); n > 0; --n) {
-            std::string word = words[below(std::size(words))];
+            // Rare strings leave long runs of lines without them.
+            std::string word = words[rare && below(300) ? 2 + below(std::size(words) - 2) : below(std::size(words))];
             for (char& ch : word)
                 if (below(2) && ch >= 'a' && ch <= 'z')
                     ch = static_cast<char>(ch - 32);
@@ -443,7 +445,8 @@ TEST_P(WholeFillsAgainstLineByLine, SameOutputPanelsAndCounts)
     std::mt19937 random(static_cast<unsigned>(std::hash<std::string>{}(c.name)));
     TempDir dir;
     for (int round = 0; round < 12; ++round) {
-        const std::string bytes = RandomScanFile(random, c.pattern1.empty() ? "fox" : c.pattern1, c.pattern2);
+        const std::string bytes =
+            RandomScanFile(random, c.pattern1.empty() ? "fox" : c.pattern1, c.pattern2, c.rare);
         const std::string path = dir.Write("f" + std::to_string(round) + ".txt", bytes);
         for (const bool unixMode : {false, true}) {
             SCOPED_TRACE("file " + std::to_string(round) + " of " + std::to_string(bytes.size()) + " bytes, " +
@@ -520,6 +523,12 @@ INSTANTIATE_TEST_SUITE_P(
     Options, WholeFillsAgainstLineByLine,
     ::testing::Values(
         FillCase{"Single", "fox", "", &MatchSingle, &LineByLineSingle, With([](SearchOptions&) {})},
+        FillCase{"SingleRare", "fox", "", &MatchSingle, &LineByLineSingle, With([](SearchOptions&) {}), true},
+        FillCase{"SingleRareNumbered", "fox", "", &MatchSingle, &LineByLineSingle,
+                 With([](SearchOptions& o) { o.Numbering = true; }), true},
+        FillCase{"OrRare", "fox", "yz", &MatchOr, &LineByLineOr, With([](SearchOptions&) {}), true},
+        FillCase{"ReverseRare", "fox", "", &MatchSingle, &LineByLineSingle,
+                 With([](SearchOptions& o) { o.Reverse = true; }), true},
         FillCase{"SingleNumbered", "fox", "", &MatchSingle, &LineByLineSingle,
                  With([](SearchOptions& o) { o.Numbering = true; })},
         FillCase{"SingleCaseSensitive", "fox", "", &MatchSingle, &LineByLineSingle,
