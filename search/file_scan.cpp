@@ -107,6 +107,17 @@ private:
     std::string tail_, seam_;
 };
 
+// What searches a whole read buffer for the lines that can hold a pattern:
+// a string that every such line holds, found byte for byte (folded where the
+// pattern ignores case); null when the pattern has none. A line without it
+// cannot hold the pattern; a line with it is still tested whole. A plain
+// search string is its own.
+const PreparedPattern* Prefilter(const PreparedPattern& pattern) noexcept { return &pattern; }
+
+// Whether a line holds the pattern exactly when its bytes hold the
+// pattern's prefilter: then a line can be searched in parts.
+bool IsPlainString(const PreparedPattern& pattern) noexcept { return Prefilter(pattern) == &pattern; }
+
 // How a predicate combines the presence of the two patterns; Other for a
 // predicate that needs the whole line.
 enum class Combine { Single, And, Or, Xor, AndNot, Other };
@@ -146,7 +157,9 @@ public:
     static constexpr std::size_t KeepBytes = ReadBufferSize;
 
     LongLine(RunState& run, ScanHost& host)
-        : host_(host), how_(CombineOf(run.Match)), one_(run.Pattern1), two_(run.Pattern2)
+        : host_(host),
+          how_(IsPlainString(run.Pattern1) && IsPlainString(run.Pattern2) ? CombineOf(run.Match) : Combine::Other),
+          one_(run.Pattern1), two_(run.Pattern2)
     {
     }
     // Before each line, at the reader's offset.
@@ -507,6 +520,8 @@ private:
     std::size_t lastEnd_ = 0;
     std::size_t candidate_[2] = {0, 0}; // next start of string 1 and 2 at or after the last search
     bool candidateKnown_[2] = {false, false};
+    const PreparedPattern* prefilter_[2] = {nullptr, nullptr}; // what finds the candidate lines
+    bool wholeFills_ = false;
     std::uint64_t fill_ = 0; // the fill the patterns search ahead in
 };
 
@@ -517,7 +532,7 @@ bool FileScan::ReadOneLine()
     if (longLine_.Cancelled())
         return false; // the line cut short is neither counted nor reported
     const bool dropped = longLine_.Dropped();
-    if (how_ == Combine::Other && reader_.FillNumber() != fill_) {
+    if (!wholeFills_ && reader_.FillNumber() != fill_) {
         fill_ = reader_.FillNumber();
         run_.Pattern1.SearchAhead(reader_.FillData());
         run_.Pattern2.SearchAhead(reader_.FillData());
@@ -643,9 +658,7 @@ bool FileScan::TestedLine(std::size_t start, std::size_t e)
 
 std::size_t FileScan::NextCandidate(std::size_t pos, std::size_t to)
 {
-    const PreparedPattern* patterns[2] = {&run_.Pattern1, nullptr};
-    if (how_ == Combine::Or || how_ == Combine::Xor)
-        patterns[1] = &run_.Pattern2;
+    const PreparedPattern* patterns[2] = {prefilter_[0], prefilter_[1]};
     std::size_t next = to;
     for (int i = 0; i < 2 && patterns[i]; ++i) {
         if (!candidateKnown_[i] || candidate_[i] < pos) {
@@ -716,9 +729,13 @@ void FileScan::Run(const std::string& fileName)
     // line. With a predicate on the two strings' presence, the lines that lie
     // wholly in a fill are searched fill by fill, and only the line that
     // goes on into the next fill (or ends at a byte 26) is read alone.
-    const bool wholeFills = how_ != Combine::Other;
+    // Or and Xor find a line with either string; the others only a line with string 1.
+    const bool either = how_ == Combine::Or || how_ == Combine::Xor;
+    prefilter_[0] = Prefilter(run_.Pattern1);
+    prefilter_[1] = either ? Prefilter(run_.Pattern2) : nullptr;
+    wholeFills_ = how_ != Combine::Other && prefilter_[0] && (!either || prefilter_[1]);
     while (!reader_.AtEnd() && !CancelRequested) {
-        if (wholeFills) {
+        if (wholeFills_) {
             if (!SearchFill())
                 break;
             if (reader_.AtEnd())

@@ -124,6 +124,7 @@ TEST(ScanFile, NumbersRestartForEachFileWhileTheCountGoesOn)
                                           "1 : line 1", "2 : line 2", "3 : line 3", "4 : line 4", "5 : line 5"}));
     EXPECT_EQ(scan.run.LinesSearched, 10);
     EXPECT_EQ(scan.host.Panels[0], "Lines Searched: 10");
+    EXPECT_EQ(scan.host.FoundNumbers, (std::vector<std::uint32_t>{1, 2, 3, 4, 5, 1, 2, 3, 4, 5}));
 }
 
 TEST(ScanFile, CaseFoldingFindsAsciiCasesOnly)
@@ -487,6 +488,7 @@ TEST_P(WholeFillsAgainstLineByLine, SameOutputPanelsAndCounts)
             ASSERT_EQ(fast->run.WordsFound, alone->run.WordsFound);
             ASSERT_EQ(fast->host.Refreshes, alone->host.Refreshes);
             ASSERT_TRUE(fast->host.Lines() == alone->host.Lines());
+            ASSERT_EQ(fast->host.FoundNumbers, alone->host.FoundNumbers);
             ASSERT_EQ(fast->host.PanelWrites, alone->host.PanelWrites);
 
             // Paced refreshes: the same output and end-of-file panels; each

@@ -52,6 +52,7 @@ public:
     std::vector<std::string> Messages;
     std::string SaveAnswer;               // what the save dialog answers
     std::vector<std::string> SavedTo;
+    std::vector<std::uint32_t> FoundNumbers; // the line number of each found line in its file
     int Refreshes = 0;                    // ProcessEvents and ProcessPendingEvents calls
     // The rows of the file headers and the entries the run gave with them.
     std::vector<std::pair<std::size_t, std::string>> FileHeaders;
@@ -67,6 +68,11 @@ public:
     std::vector<std::string> Lines() const;
 
     void AppendLine(std::string_view line) override { Output.Append(line); }
+    void AppendFoundLine(std::string_view line, std::uint32_t lineNumber) override
+    {
+        FoundNumbers.push_back(lineNumber);
+        Output.Append(line);
+    }
     void AppendRunHeader(std::string_view line) override;
     void AppendFileHeader(std::string_view line, std::string_view entry) override;
     void SetPanelText(int panel, std::string_view text) override;
