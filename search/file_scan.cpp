@@ -10,6 +10,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define QUILLO_HAVE_AVX2_COUNT 1
+#endif
 
 namespace quillo {
 namespace {
@@ -316,9 +320,7 @@ EndTally CountEndsPlain(const unsigned char* data, std::size_t from, std::size_t
     QUILLO_COUNT_ENDS_BODY(ByteBits, SwarPopcount)
 }
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#define QUILLO_HAVE_AVX2_COUNT 1
+#if defined(QUILLO_HAVE_AVX2_COUNT)
 
 __attribute__((target("avx2,popcnt"))) inline std::uint64_t ByteBitsAvx2(const unsigned char* p,
                                                                           unsigned char c) noexcept
