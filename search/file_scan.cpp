@@ -346,7 +346,9 @@ __attribute__((target("avx2,popcnt"))) EndTally CountEndsInWindowsAvx2(const uns
 __attribute__((target("avx2,popcnt"))) EndTally CountEndsAvx2(const unsigned char* data, std::size_t from,
                                                                std::size_t to, bool unixEnds) noexcept
 {
-    const std::size_t first = (from + 63) & ~std::size_t{63}; // the first whole window
+    // The first whole window, past the first one of the fill (the byte
+    // before each step is loaded too).
+    const std::size_t first = std::max<std::size_t>(64, (from + 63) & ~std::size_t{63});
     const std::size_t last = to & ~std::size_t{63};          // the end of the whole windows
     if (first >= last || last - first < 4 * 64)
         return CountEndsInWindowsAvx2(data, from, to, unixEnds);
