@@ -1,19 +1,13 @@
 #include "file_scan.h"
 
+#include "line_ends.h"
+#include "long_line.h"
 #include "number_format.h"
 #include "run_flags.h"
 
 #include <bit>
 #include <charconv>
 #include <time.h>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#define QUILLO_HAVE_AVX2_COUNT 1
-#endif
 
 namespace quillo {
 namespace {
@@ -74,155 +68,6 @@ std::int64_t CountWords(const PreparedPattern& pattern, std::string_view line)
     return words;
 }
 
-// Whether a line holds a pattern, learnt from the line's parts in order:
-// each part is searched, and so is the seam with the part before (its last
-// length - 1 bytes are kept for that).
-class PartsSearch {
-public:
-    explicit PartsSearch(const PreparedPattern& pattern) : pattern_(pattern) {}
-    void Start()
-    {
-        found_ = false;
-        tail_.clear();
-    }
-    void Add(std::string_view part)
-    {
-        const std::size_t keep = pattern_.Text().empty() ? 0 : pattern_.Text().size() - 1;
-        if (found_)
-            return;
-        if (!tail_.empty()) {
-            seam_.assign(tail_);
-            seam_.append(part.substr(0, keep));
-            found_ = pattern_.Find(seam_) != std::string_view::npos;
-        }
-        found_ = found_ || pattern_.Find(part) != std::string_view::npos;
-        if (part.size() >= keep) {
-            tail_.assign(part.substr(part.size() - keep));
-        } else {
-            tail_.append(part);
-            tail_.erase(0, tail_.size() - std::min(tail_.size(), keep));
-        }
-    }
-    bool Found() const noexcept { return found_; }
-
-private:
-    const PreparedPattern& pattern_;
-    bool found_ = false;
-    std::string tail_, seam_;
-};
-
-// What searches a whole read buffer for the lines that can hold a pattern:
-// a string that every such line holds, found byte for byte (folded where the
-// pattern ignores case); null when the pattern has none. A line without it
-// cannot hold the pattern; a line with it is still tested whole. A plain
-// search string is its own.
-const PreparedPattern* Prefilter(const PreparedPattern& pattern) noexcept { return &pattern; }
-
-// Whether a line holds the pattern exactly when its bytes hold the
-// pattern's prefilter: then a line can be searched in parts.
-bool IsPlainString(const PreparedPattern& pattern) noexcept { return Prefilter(pattern) == &pattern; }
-
-// How a predicate combines the presence of the two patterns; Other for a
-// predicate that needs the whole line.
-enum class Combine { Single, And, Or, Xor, AndNot, Other };
-
-Combine CombineOf(Predicate match)
-{
-    if (match == &MatchSingle)
-        return Combine::Single;
-    if (match == &MatchAnd)
-        return Combine::And;
-    if (match == &MatchOr)
-        return Combine::Or;
-    if (match == &MatchXor)
-        return Combine::Xor;
-    if (match == &MatchAndNot)
-        return Combine::AndNot;
-    return Combine::Other;
-}
-
-bool Combined(Combine how, bool one, bool two)
-{
-    switch (how) {
-    case Combine::Single: return one;
-    case Combine::And: return one && two;
-    case Combine::Or: return one || two;
-    case Combine::Xor: return one != two;
-    default: return one && !two;
-    }
-}
-
-// A line that goes on past the read buffer: events run at every fill inside
-// it, and Cancel abandons it there. Past KeepBytes its parts are searched as
-// they pass and then dropped, so a line of gigabytes takes no memory; a found
-// line is then read again whole from the file.
-class LongLine final : public LineWatch {
-public:
-    static constexpr std::size_t KeepBytes = ReadBufferSize;
-
-    LongLine(RunState& run, ScanHost& host)
-        : host_(host),
-          how_(IsPlainString(run.Pattern1) && IsPlainString(run.Pattern2) ? CombineOf(run.Match) : Combine::Other),
-          one_(run.Pattern1), two_(run.Pattern2)
-    {
-    }
-    // Before each line, at the reader's offset.
-    void Start(std::uint64_t offset)
-    {
-        start_ = offset;
-        dropped_ = 0;
-        cancelled_ = false;
-    }
-    bool Cancelled() const noexcept { return cancelled_; }
-    // Limit on what the reader keeps of a line: none where the predicate
-    // needs the whole line.
-    std::size_t Keep() const noexcept { return how_ == Combine::Other ? SIZE_MAX : KeepBytes; }
-
-    bool Refilled() override
-    {
-        host_.ProcessEvents();
-        cancelled_ = CancelRequested;
-        return !cancelled_;
-    }
-    void Drop(std::string_view part) override
-    {
-        if (dropped_ == 0) {
-            one_.Start();
-            two_.Start();
-        }
-        one_.Add(part);
-        two_.Add(part);
-        dropped_ += part.size();
-    }
-
-    // Whether the line read was dropped in part; then rest is what the
-    // reader returned.
-    bool Dropped() const noexcept { return dropped_ > 0; }
-    bool Matches(std::string_view rest)
-    {
-        one_.Add(rest);
-        two_.Add(rest);
-        return Combined(how_, one_.Found(), two_.Found());
-    }
-    // The whole line, read again from the file.
-    std::string_view Whole(const TextReader& reader, std::size_t restSize)
-    {
-        reader.ReadAt(start_, static_cast<std::size_t>(dropped_) + restSize, whole_);
-        return whole_;
-    }
-    // Frees a long line's copy.
-    void Release() { std::string().swap(whole_); }
-
-private:
-    ScanHost& host_;
-    Combine how_;
-    PartsSearch one_, two_;
-    std::uint64_t start_ = 0;
-    std::uint64_t dropped_ = 0;
-    bool cancelled_ = false;
-    std::string whole_;
-};
-
 // What a ten-line refresh shows.
 struct RefreshSample {
     std::int64_t searched = 0, found = 0, words = 0, position = 0;
@@ -253,164 +98,13 @@ std::int64_t CoarseTick() noexcept
     return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
 }
 
-// Bit i set where p[i] == c, for the 64 bytes at p.
-inline std::uint64_t ByteBits(const unsigned char* p, unsigned char c) noexcept
-{
-#if defined(__SSE2__)
-    const __m128i want = _mm_set1_epi8(static_cast<char>(c));
-    auto bits = [&](std::size_t at) -> std::uint64_t {
-        const __m128i bytes = _mm_load_si128(reinterpret_cast<const __m128i*>(p + at));
-        return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, want)));
-    };
-    return bits(0) | bits(16) << 16 | bits(32) << 32 | bits(48) << 48;
-#else
-    std::uint64_t found = 0;
-    for (std::size_t i = 0; i < 64; ++i)
-        if (p[i] == c)
-            found |= std::uint64_t{1} << i;
-    return found;
-#endif
-}
-
-// The line ends in [from, to) of a fill: CR, and with unixEnds also an LF
-// that does not follow a CR. How many, and where the last one lies. data is
-// 64-byte aligned and may be read in whole windows of 64 bytes past to.
-struct EndTally {
-    std::size_t count = 0;
-    std::size_t last = 0;
-    bool lastKnown = true; // else the caller finds it
-};
-
-// The counting loop, for each instruction set: LOAD_BITS(p, c) gives the
-// 64-bit mask of the bytes c in the window at p, POPCOUNT counts its bits.
-#define QUILLO_COUNT_ENDS_BODY(LOAD_BITS, POPCOUNT)                                                        \
-    EndTally tally;                                                                                        \
-    std::size_t w = from & ~std::size_t{63};                                                               \
-    std::uint64_t carry = w > 0 && data[w - 1] == '\r' ? 1 : 0; /* a CR just before the window */        \
-    for (; w < to; w += 64) {                                                                              \
-        const std::uint64_t cr = LOAD_BITS(data + w, '\r');                                                \
-        std::uint64_t ends = cr;                                                                           \
-        if (unixEnds) {                                                                                    \
-            ends |= LOAD_BITS(data + w, '\n') & ~(cr << 1 | carry);                                        \
-            carry = cr >> 63;                                                                              \
-        }                                                                                                  \
-        if (from > w)                                                                                      \
-            ends &= ~std::uint64_t{0} << (from - w);                                                       \
-        if (to < w + 64)                                                                                   \
-            ends &= ~std::uint64_t{0} >> (64 - (to - w));                                                  \
-        if (ends) {                                                                                        \
-            tally.count += static_cast<std::size_t>(POPCOUNT(ends));                                       \
-            tally.last = w + 63 - static_cast<std::size_t>(__builtin_clzll(ends));                         \
-        }                                                                                                  \
-    }                                                                                                      \
-    return tally;
-
-// Without POPCNT the compiler calls a library routine per count: this is
-// inlined instead.
-inline unsigned SwarPopcount(std::uint64_t x) noexcept
-{
-    x -= (x >> 1) & 0x5555555555555555ULL;
-    x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
-    x = (x + (x >> 4)) & 0x0f0f0f0f0f0f0f0fULL;
-    return static_cast<unsigned>((x * 0x0101010101010101ULL) >> 56);
-}
-
-EndTally CountEndsPlain(const unsigned char* data, std::size_t from, std::size_t to, bool unixEnds) noexcept
-{
-    QUILLO_COUNT_ENDS_BODY(ByteBits, SwarPopcount)
-}
-
-#if defined(QUILLO_HAVE_AVX2_COUNT)
-
-__attribute__((target("avx2,popcnt"))) inline std::uint64_t ByteBitsAvx2(const unsigned char* p,
-                                                                          unsigned char c) noexcept
-{
-    const __m256i want = _mm256_set1_epi8(static_cast<char>(c));
-    const __m256i low = _mm256_load_si256(reinterpret_cast<const __m256i*>(p));
-    const __m256i high = _mm256_load_si256(reinterpret_cast<const __m256i*>(p + 32));
-    return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(low, want))) |
-           std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(high, want)))} << 32;
-}
-
-__attribute__((target("avx2,popcnt"))) EndTally CountEndsInWindowsAvx2(const unsigned char* data, std::size_t from,
-                                                                         std::size_t to, bool unixEnds) noexcept
-{
-    QUILLO_COUNT_ENDS_BODY(ByteBitsAvx2, __builtin_popcountll)
-}
-
-// Whole windows are counted 32 bytes a step in per-byte counters (a byte
-// that ends a line subtracts -1), summed before they can overflow; the
-// windows at the edges of [from, to) bit by bit. An LF right after a CR is
-// taken away again in Unix mode. Where the last end lies is found by the
-// caller's bit-by-bit pass over the last windows.
-__attribute__((target("avx2,popcnt"))) EndTally CountEndsAvx2(const unsigned char* data, std::size_t from,
-                                                               std::size_t to, bool unixEnds) noexcept
-{
-    // The first whole window, past the first one of the fill (the byte
-    // before each step is loaded too).
-    const std::size_t first = std::max<std::size_t>(64, (from + 63) & ~std::size_t{63});
-    const std::size_t last = to & ~std::size_t{63};          // the end of the whole windows
-    if (first >= last || last - first < 4 * 64)
-        return CountEndsInWindowsAvx2(data, from, to, unixEnds);
-    EndTally tally = CountEndsInWindowsAvx2(data, from, first, unixEnds);
-    const EndTally tail = CountEndsInWindowsAvx2(data, last, to, unixEnds);
-    const __m256i cr = _mm256_set1_epi8('\r');
-    const __m256i lf = _mm256_set1_epi8('\n');
-    const __m256i zero = _mm256_setzero_si256();
-    __m256i total = zero;
-    std::size_t at = first;
-    while (at < last) {
-        const std::size_t stop = std::min(last, at + 32 * 255); // each byte counter below 256
-        __m256i counts = zero;
-        if (unixEnds) {
-            for (; at < stop; at += 32) {
-                const __m256i bytes = _mm256_load_si256(reinterpret_cast<const __m256i*>(data + at));
-                const __m256i before = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + at - 1));
-                const __m256i isLf = _mm256_cmpeq_epi8(bytes, lf);
-                const __m256i ends = _mm256_or_si256(_mm256_cmpeq_epi8(bytes, cr),
-                                                     _mm256_andnot_si256(_mm256_cmpeq_epi8(before, cr), isLf));
-                counts = _mm256_sub_epi8(counts, ends);
-            }
-        } else {
-            for (; at < stop; at += 32)
-                counts = _mm256_sub_epi8(
-                    counts, _mm256_cmpeq_epi8(_mm256_load_si256(reinterpret_cast<const __m256i*>(data + at)), cr));
-        }
-        total = _mm256_add_epi64(total, _mm256_sad_epu8(counts, zero));
-    }
-    alignas(32) std::uint64_t sums[4];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(sums), total);
-    tally.count += static_cast<std::size_t>(sums[0] + sums[1] + sums[2] + sums[3]) + tail.count;
-    tally.last = tail.last;
-    tally.lastKnown = tail.count > 0;
-    return tally;
-}
-#endif
-
-#undef QUILLO_COUNT_ENDS_BODY
-
-using CountEndsFunction = EndTally (*)(const unsigned char*, std::size_t, std::size_t, bool) noexcept;
-
-// The widest counting loop this processor runs, chosen once.
-CountEndsFunction ChooseCountEnds() noexcept
-{
-#if defined(QUILLO_HAVE_AVX2_COUNT)
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt"))
-        return &CountEndsAvx2;
-#endif
-    return &CountEndsPlain;
-}
-
-const CountEndsFunction CountEnds = ChooseCountEnds();
-
 // The scan of one file.
 class FileScan {
 public:
     FileScan(RunState& run, ScanHost& host)
         : run_(run), host_(host), reader_(run.Reader), options_(run.Options), unixEnds_(run.ReadLine == &ReadUnixLine),
           countWords_(options_.WordCount && run.String2Empty && !options_.Reverse),
-          everyRefresh_(host.TakesEveryRefresh()), how_(CombineOf(run.Match)), longLine_(run, host)
+          everyRefresh_(host.TakesEveryRefresh()), how_(CombineOf(run.Match)), longLine_(run.Match, run.Pattern1, run.Pattern2, host)
     {
     }
 
@@ -588,7 +282,7 @@ bool FileScan::SkipLines(std::size_t& pos, std::size_t to)
         }
         // No refresh is due before the clock ticks: only the number of the
         // lines counts, and the sample of the last tenth line among them.
-        const EndTally tally = CountEnds(data_, pos, to, unixEnds_);
+        const EndTally tally = CountLineEnds(data_, pos, to, unixEnds_);
         if (tally.count == 0)
             return true;
         const std::size_t after = (static_cast<std::size_t>(refresh_) + tally.count) % 10;
