@@ -9,7 +9,9 @@
 // the operator (none, "And", "Or", "Xor", "& Not"); byte 2, when not 0, the
 // event processing at which Cancel is clicked; byte 3 adds to the file list a
 // missing file (bit 0), an empty entry (bit 1), the first file again
-// (bit 2), and turns on the prompt for a save (bit 3), which is cancelled.
+// (bit 2), turns on the prompt for a save (bit 3), which is cancelled, and
+// has the host take refreshes only as the scan paces them (bit 4), as the
+// window does; Cancel is then never clicked.
 //
 // Properties:
 // - the output holds the run header, a header for each file searched and
@@ -18,6 +20,8 @@
 //   the options give: the counters equal the lines searched and found;
 // - events run after every tenth line of a file and once at the end; a
 //   click on Cancel ends the run after the file it came in;
+// - with paced refreshes the output and the last text of each panel are the
+//   same, and there are no more refreshes than tenth lines;
 // - the window is unlocked afterwards whatever happened.
 #include "fuzz/fuzz_support.h"
 #include "fuzz/line_model.h"
@@ -198,7 +202,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     o.CaseSensitive = bits & 1, o.LineCount = bits & 2, o.Progress = bits & 4, o.WordCount = bits & 8;
     o.Reverse = bits & 16, o.Numbering = bits & 32, o.OneInstance = bits & 64, o.UnixFile = bits & 128;
     o.PromptSave = byte(3) & 8;
-    const int cancelAt = byte(2);
+    const bool paced = byte(3) & 16;
+    host.EveryRefresh = !paced;
+    const int cancelAt = paced ? 0 : byte(2);
     host.OnEvents = [cancelAt](int call) {
         if (call == cancelAt)
             CancelRequested = true; // what a click on Cancel does
@@ -236,8 +242,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const Expected expected = ExpectedRun(settings, cancelAt).Run(entries);
     RequireEqual(host.Lines(), expected.output, "the output is the headers and the lines the predicate picks");
-    RequireEqual(host.PanelWrites, expected.panelWrites, "the panels show the counters and figures in order");
-    RequireEqual<long long>(host.Refreshes, expected.refreshes, "events run every ten lines and at the end");
+    if (paced) {
+        std::string last[4];
+        for (const std::string& write : expected.panelWrites)
+            last[write[0] - '0'] = write.substr(2);
+        for (int panel = 0; panel < 4; ++panel)
+            RequireEqual(host.Panels[panel], last[panel], "a panel's last text is the same with paced refreshes");
+        Require(host.Refreshes <= expected.refreshes, "paced refreshes are no more than the tenth lines");
+    } else {
+        RequireEqual(host.PanelWrites, expected.panelWrites, "the panels show the counters and figures in order");
+        RequireEqual<long long>(host.Refreshes, expected.refreshes, "events run every ten lines and at the end");
+    }
     Require(host.SearchButton && host.SearchMenu && host.Drop && !host.Cancel && host.Save && host.MainPage,
             "the window is unlocked after the run");
     Require(host.Title == IdleTitle && host.Caption == IdleTitle, "the title and caption are the idle ones");
