@@ -9,12 +9,14 @@
 // the operator (none, "And", "Or", "Xor", "& Not"); byte 2, when not 0, the
 // event processing at which Cancel is clicked; byte 3 adds to the file list a
 // missing file (bit 0), an empty entry (bit 1), the first file again
-// (bit 2), and turns on the prompt for a save (bit 3), which is cancelled;
-// byte 4, when not 0, is the bound up to which the marks are checked.
-// Byte 5, bit 0, instead reads search string 1 as a regular expression
-// (bit 1: ignoring case off, bit 2: whole words) against every line of the
-// other parts, with no run: the literal searched before the expression never
-// turns away a line the expression matches.
+// (bit 2), turns on the prompt for a save (bit 3), which is cancelled, and
+// has the host take refreshes only as the scan paces them (bit 4), as the
+// window does; Cancel is then never clicked. Byte 4, when not 0, is the bound
+// up to which the marks are checked. Byte 5, bit 0, instead reads search
+// string 1 as a regular expression (bit 1: ignoring case off, bit 2: whole
+// words) against every line of the other parts, with no run: the literal
+// searched before the expression never turns away a line the expression
+// matches.
 //
 // Properties:
 // - the output holds the run header, a header for each file searched and
@@ -23,6 +25,8 @@
 //   the options give: the counters equal the lines searched and found;
 // - events run after every tenth line of a file and once at the end; a
 //   click on Cancel ends the run after the file it came in;
+// - with paced refreshes the output and the last text of each panel are the
+//   same, and there are no more refreshes than tenth lines;
 // - the window is unlocked afterwards whatever happened;
 // - every found line keeps a line number, header lines none, and the marks
 //   of the run's highlighter cover exactly the bytes inside occurrences of
@@ -141,6 +145,8 @@ public:
                 Panel(2, Kb(entry.readable ? static_cast<std::int64_t>(entry.bytes.size() / 128) : -1));
                 Panel(1, "Lines Found: " + Number(found_));
             }
+            if (o.WordCount)
+                Panel(3, "Words Found: " + Number(words_));
         }
         Events(); // once more after the last file
         return out_;
@@ -273,7 +279,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     o.CaseSensitive = bits & 1, o.LineCount = bits & 2, o.Progress = bits & 4, o.WordCount = bits & 8;
     o.Reverse = bits & 16, o.Numbering = bits & 32, o.OneInstance = bits & 64, o.UnixFile = bits & 128;
     o.PromptSave = byte(3) & 8;
-    const int cancelAt = byte(2);
+    const bool paced = byte(3) & 16;
+    host.EveryRefresh = !paced;
+    const int cancelAt = paced ? 0 : byte(2);
     host.OnEvents = [cancelAt](int call) {
         if (call == cancelAt)
             CancelRequested = true; // what a click on Cancel does
@@ -311,8 +319,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const Expected expected = ExpectedRun(settings, cancelAt).Run(entries);
     RequireEqual(host.Lines(), expected.output, "the output is the headers and the lines the predicate picks");
-    RequireEqual(host.PanelWrites, expected.panelWrites, "the panels show the counters and figures in order");
-    RequireEqual<long long>(host.Refreshes, expected.refreshes, "events run every ten lines and at the end");
+    if (paced) {
+        std::string last[4];
+        for (const std::string& write : expected.panelWrites)
+            last[write[0] - '0'] = write.substr(2);
+        for (int panel = 0; panel < 4; ++panel)
+            RequireEqual(host.Panels[panel], last[panel], "a panel's last text is the same with paced refreshes");
+        Require(host.Refreshes <= expected.refreshes, "paced refreshes are no more than the tenth lines");
+    } else {
+        RequireEqual(host.PanelWrites, expected.panelWrites, "the panels show the counters and figures in order");
+        RequireEqual<long long>(host.Refreshes, expected.refreshes, "events run every ten lines and at the end");
+    }
     Require(host.SearchButton && host.SearchMenu && host.Drop && !host.Cancel && host.Save && host.MainPage,
             "the window is unlocked after the run");
     Require(host.Title == IdleTitle && host.Caption == IdleTitle, "the title and caption are the idle ones");

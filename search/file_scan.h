@@ -26,6 +26,9 @@ struct RunState {
     std::int64_t WordsFound = 0;
     std::int64_t SizeBlocks = 0;     // of the current file, at open
     std::int64_t PositionBlocks = 0; // at the last ten-line refresh
+    // The coarse clock's reading at the last ten-line refresh made, where
+    // the host does not take every one.
+    std::int64_t RefreshTick = 0;
 
     // Kept across lines and files: the reader of the file being scanned (it
     // keeps its read buffer from file to file), the line that did not end

@@ -150,11 +150,14 @@ PreparedPattern::PreparedPattern(std::string text, const PatternRule& rule)
     }
     if (!rule.Regex) {
         *this = PreparedPattern(std::move(text), rule.IgnoreCase);
+        literal_ = std::make_shared<const PreparedPattern>(text_, ignoreCase_);
         mode_ = Mode::Words;
         return;
     }
     auto expression = std::make_shared<const Expression>(text, rule.IgnoreCase, rule.WholeWords);
     *this = PreparedPattern(RequiredLiteral(text, rule.IgnoreCase), rule.IgnoreCase);
+    if (!text_.empty())
+        literal_ = std::make_shared<const PreparedPattern>(text_, ignoreCase_);
     mode_ = Mode::Regex;
     expression_ = std::move(expression);
 }

@@ -52,6 +52,15 @@ public:
     // IgnoresCase(); nullptr when a line cannot be ruled out by a literal.
     const std::string* Prefilter() const noexcept { return text_.empty() ? nullptr : &text_; }
     bool IgnoresCase() const noexcept { return ignoreCase_; }
+    // The plain string search that finds every place where a line can hold
+    // this pattern: the pattern itself for a plain string, else a plain
+    // pattern of its prefilter; nullptr when a line cannot be ruled out by a
+    // literal. A search through a whole buffer takes this one, never an
+    // expression, which could match across a line end.
+    const PreparedPattern* LiteralSearch() const noexcept
+    {
+        return mode_ == Mode::Literal ? this : literal_.get();
+    }
 
     // 0-based offset of the first occurrence in hay (the first counted one:
     // a whole word, a match of the expression), npos when there is none
@@ -103,6 +112,7 @@ private:
     bool ignoreCase_ = false;
     Mode mode_ = Mode::Literal;
     std::shared_ptr<const Expression> expression_; // with Mode::Regex
+    std::shared_ptr<const PreparedPattern> literal_; // the prefilter as a plain string, beyond Mode::Literal
     std::size_t anchor_ = 0; // offset of the rarest byte within text_
     std::size_t second_ = 0; // offset of the next rarest byte (anchor_ for one byte)
     // A hay byte c matches the byte at anchor_ when (c | anchorCase_) ==

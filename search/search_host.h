@@ -59,6 +59,12 @@ public:
     // every ten lines. A host may pace them: run them only when some time has
     // passed since they last ran.
     virtual void ProcessEvents() = 0;
+    // Whether the scan is to make every ten-line refresh. The window shows
+    // the panels at display rate, so a scan by default makes a refresh only
+    // when the coarse clock has ticked since its last one (a few
+    // milliseconds; the first of a run always), and before each end-of-file
+    // refresh the last one it left out. A host that records them all says true.
+    virtual bool TakesEveryRefresh() const { return false; }
 };
 
 // What a whole search run needs besides.

@@ -162,10 +162,19 @@ inline void TextReader::TakeLineEnd(std::size_t offset) noexcept
         ++next_;
 }
 
-std::string_view TextReader::ReadLine(std::string& spill, bool unixEnds)
+std::string_view TextReader::ReadLine(std::string& spill, bool unixEnds, LineWatch* watch, std::size_t keepBytes)
 {
     bool spilled = false; // the line so far is in spill
     while (Ready()) {
+        if (spilled && watch) {
+            // A new fill in the middle of the line.
+            if (spill.size() >= keepBytes) {
+                watch->Drop(spill);
+                spill.clear();
+            }
+            if (!watch->Refilled())
+                return {};
+        }
         // Everything up to the next byte 26 or the end of the buffer's data is
         // searched at once; the blocks are handed out up to the last
         // character looked at, as if the characters were taken one by one.
@@ -203,6 +212,27 @@ std::string_view TextReader::ReadLine(std::string& spill, bool unixEnds)
         blockEnd_ = filled_; // the line goes on past the buffer's data
     }
     return spilled ? std::string_view(spill) : std::string_view();
+}
+
+std::string_view TextReader::ReadWatchedLine(std::string& spill, bool unixEnds, LineWatch& watch,
+                                             std::size_t keepBytes)
+{
+    return ReadLine(spill, unixEnds, &watch, std::max<std::size_t>(keepBytes, 1));
+}
+
+void TextReader::ReadAt(std::uint64_t offset, std::size_t length, std::string& out) const
+{
+    out.resize(length);
+    std::size_t got = 0;
+    while (fd_ >= 0 && got < length) {
+        const ssize_t n = ::pread(fd_, out.data() + got, length - got, static_cast<off_t>(offset + got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    out.resize(got);
 }
 
 std::string_view ReadDosLine(TextReader& reader, std::string& spill) { return reader.ReadLine(spill, false); }

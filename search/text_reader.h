@@ -21,6 +21,21 @@ inline constexpr std::size_t ReadBufferSize = std::size_t{1} << 16;
 // for a file that does not change while it is read.
 enum class FetchMode { Buffered, PerBlock };
 
+// What the scan learns while one line goes on past the read buffer: a line
+// may be longer than memory, so only a bounded part of it is kept at a time.
+class LineWatch {
+public:
+    // The reader fetched the next fill of the file in the middle of a line.
+    // False: stop reading the line here (it is abandoned, not returned whole).
+    virtual bool Refilled() = 0;
+    // The line so far, up to here, which the reader stops keeping: what the
+    // reader then returns is only the rest of the line, after part.
+    virtual void Drop(std::string_view part) = 0;
+
+protected:
+    ~LineWatch() = default;
+};
+
 // Reading never reports an error: a file that cannot be opened or read simply
 // yields fewer characters, or none, and block figures of -1.
 //
@@ -71,6 +86,35 @@ public:
     }
     std::uint64_t FillNumber() const noexcept { return fills_; }
 
+    // For a scan that searches a whole fill at once instead of line by line:
+    // the fill's bytes (64-byte aligned; loads of whole 64-byte windows up to
+    // 64 bytes past FilledOffset are safe), the offsets of the next
+    // character, of the first byte 26 (else FilledOffset) and of the end of
+    // the fill's data. Valid while AtEnd is false, until the reader moves.
+    const unsigned char* FillBytes() const noexcept { return data_; }
+    std::size_t NextOffset() const noexcept { return next_; }
+    std::size_t LimitOffset() const noexcept { return limit_; }
+    std::size_t FilledOffset() const noexcept { return filled_; }
+    // Moves past lines the scan took itself: next (<= LimitOffset) becomes
+    // the next character, and the blocks up to the one holding the last byte
+    // looked at (< FilledOffset) are handed out, as the line readers would.
+    void Skip(std::size_t next, std::size_t lastLooked) noexcept
+    {
+        Cover(lastLooked);
+        next_ = next;
+    }
+
+    // The next line, as ReadDosLine or ReadUnixLine give it, with the watch
+    // told of every fill inside the line. A line that goes on past
+    // keepBytes is handed to the watch's Drop in parts of at least keepBytes
+    // and never held whole.
+    std::string_view ReadWatchedLine(std::string& spill, bool unixEnds, LineWatch& watch, std::size_t keepBytes);
+    // Offset in the file of the next character.
+    std::uint64_t Offset() const noexcept { return fillBase_ + next_; }
+    // Reads length bytes of the open file from offset into out, without
+    // moving the reader; out is shorter when the file holds fewer.
+    void ReadAt(std::uint64_t offset, std::size_t length, std::string& out) const;
+
 private:
     friend std::string_view ReadDosLine(TextReader& reader, std::string& spill);
     friend std::string_view ReadUnixLine(TextReader& reader, std::string& spill);
@@ -103,7 +147,8 @@ private:
     void TakeLineEnd(std::size_t offset) noexcept;
     // The characters up to the next line end (CR; also LF with unixEnds),
     // byte 26 or end of the data, then the line end.
-    std::string_view ReadLine(std::string& spill, bool unixEnds);
+    std::string_view ReadLine(std::string& spill, bool unixEnds, LineWatch* watch = nullptr,
+                              std::size_t keepBytes = SIZE_MAX);
 
     int fd_ = -1;
     std::size_t fetchSize_;

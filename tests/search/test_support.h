@@ -65,9 +65,13 @@ public:
     std::vector<std::string> Messages;
     std::string SaveAnswer;               // what the save dialog answers
     std::vector<std::string> SavedTo;
+    std::vector<std::uint32_t> FoundNumbers; // the line number of each found line in its file
     int Refreshes = 0;                    // ProcessEvents and ProcessPendingEvents calls
     // The rows of the file headers and the entries the run gave with them.
     std::vector<std::pair<std::size_t, std::string>> FileHeaders;
+    // Whether the scan is to make every ten-line refresh (as the window does
+    // not: there they are paced by the clock).
+    bool EveryRefresh = true;
     // Runs inside ProcessEvents, with the number of the call (1-based).
     std::function<void(int)> OnEvents;
 
@@ -77,7 +81,11 @@ public:
     std::vector<std::string> Lines() const;
 
     void AppendLine(std::string_view line) override { Output.Append(line); }
-    void AppendFoundLine(std::string_view line, std::uint32_t lineNumber) override { Output.Append(line, lineNumber); }
+    void AppendFoundLine(std::string_view line, std::uint32_t lineNumber) override
+    {
+        FoundNumbers.push_back(lineNumber);
+        Output.Append(line, lineNumber);
+    }
     // The line numbers the output holds, one per line (0 for headers).
     std::vector<std::uint32_t> LineNumbers() const;
     void AppendRunHeader(std::string_view line) override;
@@ -85,6 +93,7 @@ public:
     void SetPanelText(int panel, std::string_view text) override;
     void SetApplicationTitle(std::string_view title) override;
     void ProcessEvents() override { RunEvents("Events"); }
+    bool TakesEveryRefresh() const override { return EveryRefresh; }
     void ProcessPendingEvents() override { RunEvents("PendingEvents"); }
     SearchSettings ReadSearchSettings() override { return Settings; }
     std::size_t FileCount() override { return Files.size(); }

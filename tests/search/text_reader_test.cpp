@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <tuple>
 
@@ -390,7 +391,9 @@ std::string RandomFile(const FileShape& shape, std::mt19937& random)
 {
     auto below = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
     const std::size_t base = shape.sizeBases[below(shape.sizeBases.size())];
-    const std::size_t size = base + below(7) < 3 ? 0 : base + below(7) - 3;
+    // Within 3 bytes of base, never below 0: one draw for both the test and the size.
+    const std::size_t around = base + below(7);
+    const std::size_t size = around < 3 ? 0 : around - 3;
     static const std::string ends[] = {"\r\n", "\n", "\r", "\r\r\n", "\n\r\n", "\n\r"};
     std::string bytes;
     while (bytes.size() < size) {
@@ -434,6 +437,18 @@ const FileShape FileShapes[] = {
     {"CtrlZNearTheBufferEdge", 60, 100, true, {Ki64 + 10, 2 * Ki64}},
 };
 
+// The generator keeps every size within 3 bytes of its base, whatever the
+// seed, a base of 0 included.
+TEST(RandomFiles, SizesStayNearTheirBaseForEverySeed)
+{
+    const FileShape shape{"Small", 12, 10, false, {0, 1, 2, 128}};
+    for (unsigned seed = 0; seed < 500; ++seed) {
+        std::mt19937 random(seed);
+        const std::size_t size = RandomFile(shape, random).size();
+        EXPECT_TRUE(size <= 5 || (size >= 125 && size <= 131)) << "seed " << seed << ": " << size << " bytes";
+    }
+}
+
 class BufferedAgainstPerBlock : public ::testing::TestWithParam<std::tuple<FileShape, std::size_t>> {};
 
 // Random files of every kind of line end, read as the scan reads them: from
@@ -466,6 +481,109 @@ INSTANTIATE_TEST_SUITE_P(RandomFiles, BufferedAgainstPerBlock,
                          [](const auto& info) {
                              return std::string(std::get<0>(info.param).name) + "_fetch" +
                                     std::to_string(std::get<1>(info.param));
+                         });
+
+// A file that changes while it is read: truncated, or rewritten with other
+// bytes. The buffered reader hands out what its current fill read, up to the
+// fill's end (64 KiB), and sees the change from its next fill on; a read() per
+// block sees it at its next block. So the buffered reader, changed after an
+// early line, reads what a read() per block reads when the same change comes
+// just as it reaches the fill's end: the old bytes up to there, the new ones
+// after.
+struct ChangeCase {
+    const char* name;
+    bool rewrite;        // new bytes written from the start; else the file is only truncated
+    std::size_t newSize; // the size after the change
+};
+
+void PrintTo(const ChangeCase& c, std::ostream* out) { *out << c.name; }
+
+class ChangedMidScan : public ::testing::TestWithParam<std::tuple<ChangeCase, bool>> {};
+
+TEST_P(ChangedMidScan, BufferedReaderSeesTheChangeAtItsNextFill)
+{
+    const auto& [c, unixEnds] = GetParam();
+    std::mt19937 random(static_cast<unsigned>(c.newSize) + (c.rewrite ? 7u : 0u));
+    const auto text = [&](std::size_t size, char letter) {
+        std::string bytes;
+        while (bytes.size() < size) {
+            bytes.append(random() % 90, static_cast<char>(letter + random() % 3));
+            bytes += std::string_view("\r\n\n\r").substr(random() % 4, random() % 2 + 1);
+        }
+        bytes.resize(size);
+        return bytes;
+    };
+    // The only line end in the fill's last block is a CR LF that ends it.
+    constexpr std::size_t Edge = ReadBufferSize;
+    std::string before = text(3 * Edge, 'a');
+    std::fill(before.begin() + Edge - 2 * TextBlockSize, before.begin() + Edge - 2, 'x');
+    before.replace(Edge - 2, 2, "\r\n");
+    const std::string after = c.rewrite ? text(c.newSize, 'k') : before.substr(0, c.newSize);
+
+    TempDir dir;
+    const std::string path = dir.Path() / "f.txt";
+    auto change = [&] {
+        const int fd = ::open(path.c_str(), O_WRONLY);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(c.newSize)), 0);
+        if (c.rewrite) {
+            ASSERT_EQ(::pwrite(fd, after.data(), after.size(), 0), static_cast<ssize_t>(after.size()));
+        }
+        ::close(fd);
+    };
+    // Reads the file as it is written anew, changing it once changeNow says so.
+    auto view = [&](FetchMode mode, const std::function<bool(TextReader&, std::size_t)>& changeNow) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << before;
+        TextReader reader(TextBlockSize, mode);
+        reader.OpenText(path);
+        ScanView v;
+        v.size = reader.BlockSize();
+        std::string spill;
+        bool changed = false;
+        while (!reader.AtEnd()) {
+            v.lines.emplace_back(unixEnds ? ReadUnixLine(reader, spill) : ReadDosLine(reader, spill));
+            v.positions.push_back(reader.BlockPosition());
+            if (!changed && changeNow(reader, v.lines.size())) {
+                change();
+                changed = true;
+            }
+        }
+        v.endPosition = reader.BlockPosition();
+        EXPECT_TRUE(changed);
+        return v;
+    };
+    const ScanView buffered = view(FetchMode::Buffered, [](TextReader&, std::size_t lines) { return lines == 3; });
+    const ScanView perBlock = view(FetchMode::PerBlock, [&](TextReader& reader, std::size_t) {
+        return reader.BlockPosition() == static_cast<std::int64_t>(Edge / TextBlockSize);
+    });
+    std::string seen = before.substr(0, Edge);
+    if (after.size() > Edge)
+        seen += after.substr(Edge);
+    ScanView rules = ViewByTheRules(seen, unixEnds, TextBlockSize);
+    rules.size = static_cast<std::int64_t>(before.size() / TextBlockSize);
+    ASSERT_TRUE(perBlock == rules) << "per block vs rules: " << FirstDifference(perBlock, rules);
+    ASSERT_TRUE(buffered == perBlock) << "buffered vs per block: " << FirstDifference(buffered, perBlock);
+
+    // Where the change reaches into the fill, a read() per block changed
+    // after the same early line stops sooner or reads the new bytes sooner.
+    if (c.rewrite || c.newSize < Edge) {
+        const ScanView early = view(FetchMode::PerBlock, [](TextReader&, std::size_t lines) { return lines == 3; });
+        EXPECT_FALSE(early == buffered);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, ChangedMidScan,
+                         ::testing::Combine(::testing::Values(ChangeCase{"TruncatedToEmpty", false, 0},
+                                                              ChangeCase{"TruncatedInsideTheFill", false, 1000},
+                                                              ChangeCase{"TruncatedAtTheFillsEnd", false, ReadBufferSize},
+                                                              ChangeCase{"TruncatedPastTheFill", false, 70000},
+                                                              ChangeCase{"RewrittenShorter", true, 500},
+                                                              ChangeCase{"RewrittenPastTheFill", true, 100000},
+                                                              ChangeCase{"RewrittenLonger", true, 250000}),
+                                            ::testing::Bool()),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) +
+                                    (std::get<1>(info.param) ? "_Unix" : "_Standard");
                          });
 
 // The reader keeps its buffer from file to file: nothing of one file shows in
