@@ -245,14 +245,14 @@ TEST_F(WindowTest, TabWalksTheMainPageInOrder)
 {
     Edit("FString1")->setFocus();
     QStringList walked;
-    for (int i = 0; i < 15; ++i) {
+    for (int i = 0; i < 16; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         walked << QApplication::focusWidget()->objectName();
     }
     EXPECT_EQ(walked, QStringList({"FOperator", "FString2", "OptionLineCount", "OptionWordCount", "OptionProgress",
                                    "OptionNumbering", "OptionLoadList", "OptionClearAll", "OptionCase",
                                    "OptionReverse", "OptionSave", "OptionUnixFile", "OptionOneInstance",
-                                   "OptionRegex", "OptionWholeWords"}));
+                                   "OptionOnlyFound", "OptionRegex", "OptionWholeWords"}));
 }
 
 TEST_F(WindowTest, DialogsAreConfiguredAsTheWindowWantsThem)
