@@ -7,8 +7,8 @@
 
 #include <cstddef>
 #include <string>
+#include <deque>
 #include <string_view>
-#include <vector>
 
 namespace quillo {
 
@@ -35,7 +35,9 @@ private:
     };
     void Add(Header header);
 
-    std::vector<Header> headers_; // rows ascending
+    // Rows ascending; grown in pieces that never move, so that a run of
+    // many files never copies the headers recorded before.
+    std::deque<Header> headers_;
 };
 
 // A file list entry as a path to open later: an absolute entry as it is, a
