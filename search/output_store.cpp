@@ -25,9 +25,10 @@ std::size_t PageSize() noexcept
 }
 
 // A block of bytes (a multiple of the page size) starting at a multiple of
-// Align, advised for transparent huge pages: the kernel then backs each whole
-// 2 MiB of it with one page, and filling it costs one fault instead of 512.
-char* MapBlock(std::size_t bytes)
+// Align. Advised for transparent huge pages (huge), the kernel backs each
+// whole 2 MiB of it with one page, and filling it costs one fault instead of
+// 512; without the advice only the pages touched are backed.
+char* MapBlock(std::size_t bytes, bool huge)
 {
     const std::size_t span = bytes + Align;
     void* raw = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -43,7 +44,10 @@ char* MapBlock(std::size_t bytes)
         ::munmap(reinterpret_cast<void*>(start + bytes), tail);
 #ifdef MADV_HUGEPAGE
     // Refused where the kernel has no huge pages: the block works as well.
-    ::madvise(reinterpret_cast<void*>(start), bytes, MADV_HUGEPAGE);
+    if (huge)
+        ::madvise(reinterpret_cast<void*>(start), bytes, MADV_HUGEPAGE);
+#else
+    static_cast<void>(huge);
 #endif
     return reinterpret_cast<char*>(start);
 }
@@ -110,7 +114,9 @@ char* OutputLineStore::Reserve(std::size_t bytes)
     const bool own = bytes >= OwnChunkFrom;
     const std::size_t page = PageSize();
     const std::size_t mapped = own ? (sizeof(ChunkHead) + bytes + page - 1) / page * page : BlockBytes;
-    char* block = MapBlock(mapped);
+    // A store's first chunk takes small pages: a list of a few lines then
+    // costs a few pages, not a whole huge page.
+    char* block = MapBlock(mapped, own || chunks_ != nullptr);
     chunks_ = new (block) ChunkHead{chunks_, mapped};
     chunkBytes_ += mapped;
     char* at = block + sizeof(ChunkHead);
@@ -127,7 +133,7 @@ void OutputLineStore::AddIndexBlock()
         indexSlots_ = static_cast<std::size_t>((maxLines_ + IndexBlockLines - 1) / IndexBlockLines);
         indexBlocks_ = std::make_unique_for_overwrite<char*[]>(indexSlots_);
     }
-    char* block = MapBlock(BlockBytes);
+    char* block = MapBlock(BlockBytes, indexBlockCount_ != 0);
     indexBlocks_[indexBlockCount_++] = block;
     nextPosition_ = reinterpret_cast<const char**>(block);
     nextNumber_ = Numbers(block);

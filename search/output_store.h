@@ -2,9 +2,10 @@
 // 2 MiB, each line ended by a zero byte, and per line its address and its line
 // number in blocks of an index.
 //
-// Chunks and index blocks are mapped 2 MiB-aligned and offered to the kernel
-// for transparent huge pages, so that a store of millions of lines fills with
-// few page faults. Nothing stored ever moves: a line stays where it was
+// Chunks and index blocks are mapped 2 MiB-aligned and, from the second one
+// on, offered to the kernel for transparent huge pages, so that a store of
+// millions of lines fills with few page faults while a store of a few lines
+// takes a few small pages. Nothing stored ever moves: a line stays where it was
 // written until Clear, and no append copies the chunks or the index. A line is
 // copied once, from where the caller holds it into its chunk.
 #pragma once
