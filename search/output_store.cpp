@@ -25,10 +25,8 @@ std::size_t PageSize() noexcept
 }
 
 // A block of bytes (a multiple of the page size) starting at a multiple of
-// Align. Advised for transparent huge pages (huge), the kernel backs each
-// whole 2 MiB of it with one page, and filling it costs one fault instead of
-// 512; without the advice only the pages touched are backed.
-char* MapBlock(std::size_t bytes, bool huge)
+// Align, so that each whole 2 MiB of it can become one huge page.
+char* MapBlock(std::size_t bytes)
 {
     const std::size_t span = bytes + Align;
     void* raw = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -42,14 +40,25 @@ char* MapBlock(std::size_t bytes, bool huge)
         ::munmap(raw, head);
     if (tail != 0)
         ::munmap(reinterpret_cast<void*>(start + bytes), tail);
+    return reinterpret_cast<char*>(start);
+}
+
+// A filled block offered for transparent huge pages: the kernel (khugepaged)
+// folds each whole 2 MiB of it into one huge page in its own time, so the
+// lines are read back through few TLB entries. It is advised only once
+// filled: a huge page taken at the first touch is cleared and backed all at
+// once, and where the memory was handed back to a virtual machine's host
+// that took about 10 ms a fault, a stall a click waited for; filled in small
+// pages the block costs the same spread over 512 faults.
+void AdviseHugePages(void* block, std::size_t bytes) noexcept
+{
 #ifdef MADV_HUGEPAGE
     // Refused where the kernel has no huge pages: the block works as well.
-    if (huge)
-        ::madvise(reinterpret_cast<void*>(start), bytes, MADV_HUGEPAGE);
+    ::madvise(block, bytes, MADV_HUGEPAGE);
 #else
-    static_cast<void>(huge);
+    static_cast<void>(block);
+    static_cast<void>(bytes);
 #endif
-    return reinterpret_cast<char*>(start);
 }
 
 } // namespace
@@ -81,6 +90,7 @@ OutputLineStore& OutputLineStore::operator=(OutputLineStore&& other) noexcept
     count_ = std::exchange(other.count_, 0);
     chunkBytes_ = std::exchange(other.chunkBytes_, 0);
     chunks_ = std::exchange(other.chunks_, nullptr);
+    shared_ = std::exchange(other.shared_, nullptr);
     free_ = std::exchange(other.free_, nullptr);
     freeBytes_ = std::exchange(other.freeBytes_, 0);
     indexBlocks_ = std::move(other.indexBlocks_);
@@ -101,8 +111,9 @@ std::uint64_t OutputLineStore::DefaultCapacity()
     return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize) / 2;
 }
 
-char* OutputLineStore::Reserve(std::size_t bytes)
+char* OutputLineStore::Reserve(std::size_t bytes, bool& ownChunk)
 {
+    ownChunk = false;
     if (bytes <= freeBytes_) {
         char* at = free_;
         free_ += bytes;
@@ -114,13 +125,15 @@ char* OutputLineStore::Reserve(std::size_t bytes)
     const bool own = bytes >= OwnChunkFrom;
     const std::size_t page = PageSize();
     const std::size_t mapped = own ? (sizeof(ChunkHead) + bytes + page - 1) / page * page : BlockBytes;
-    // A store's first chunk takes small pages: a list of a few lines then
-    // costs a few pages, not a whole huge page.
-    char* block = MapBlock(mapped, own || chunks_ != nullptr);
+    char* block = MapBlock(mapped);
     chunks_ = new (block) ChunkHead{chunks_, mapped};
     chunkBytes_ += mapped;
     char* at = block + sizeof(ChunkHead);
+    ownChunk = own;
     if (!own) {
+        if (shared_)
+            AdviseHugePages(shared_, BlockBytes);
+        shared_ = block;
         free_ = at + bytes;
         freeBytes_ = mapped - sizeof(ChunkHead) - bytes;
     }
@@ -133,7 +146,9 @@ void OutputLineStore::AddIndexBlock()
         indexSlots_ = static_cast<std::size_t>((maxLines_ + IndexBlockLines - 1) / IndexBlockLines);
         indexBlocks_ = std::make_unique_for_overwrite<char*[]>(indexSlots_);
     }
-    char* block = MapBlock(BlockBytes, indexBlockCount_ != 0);
+    if (indexBlockCount_ != 0)
+        AdviseHugePages(indexBlocks_[indexBlockCount_ - 1], BlockBytes);
+    char* block = MapBlock(BlockBytes);
     indexBlocks_[indexBlockCount_++] = block;
     nextPosition_ = reinterpret_cast<const char**>(block);
     nextNumber_ = Numbers(block);
@@ -152,10 +167,13 @@ void OutputLineStore::Append(std::string_view line, std::uint32_t lineNumber)
 
     if (roomInBlock_ == 0)
         AddIndexBlock();
-    char* at = Reserve(line.size() + 1);
+    bool ownChunk;
+    char* at = Reserve(line.size() + 1, ownChunk);
     if (!line.empty())
         std::memcpy(at, line.data(), line.size());
     at[line.size()] = '\0';
+    if (ownChunk)
+        AdviseHugePages(chunks_, chunks_->bytes);
     *nextPosition_++ = at;
     *nextNumber_++ = lineNumber;
     --roomInBlock_;
@@ -181,6 +199,7 @@ void OutputLineStore::Clear() noexcept
     used_ = 0;
     count_ = 0;
     chunkBytes_ = 0;
+    shared_ = nullptr;
     free_ = nullptr;
     freeBytes_ = 0;
     indexSlots_ = 0;

@@ -2,10 +2,8 @@
 // 2 MiB, each line ended by a zero byte, and per line its address and its line
 // number in blocks of an index.
 //
-// Chunks and index blocks are mapped 2 MiB-aligned and, from the second one
-// on, offered to the kernel for transparent huge pages, so that a store of
-// millions of lines fills with few page faults while a store of a few lines
-// takes a few small pages. Nothing stored ever moves: a line stays where it was
+// Chunks and index blocks are mapped 2 MiB-aligned and, once filled, offered
+// to the kernel for transparent huge pages (see AdviseHugePages). Nothing stored ever moves: a line stays where it was
 // written until Clear, and no append copies the chunks or the index. A line is
 // copied once, from where the caller holds it into its chunk.
 #pragma once
@@ -69,7 +67,8 @@ private:
         std::size_t bytes; // mapped, this head included
     };
 
-    char* Reserve(std::size_t bytes);
+    // ownChunk: the bytes got a chunk of their own.
+    char* Reserve(std::size_t bytes, bool& ownChunk);
     void AddIndexBlock();
     void Release() noexcept;
 
@@ -89,6 +88,7 @@ private:
     std::uint64_t chunkBytes_ = 0; // mapped for chunks
 
     ChunkHead* chunks_ = nullptr; // the newest chunk
+    char* shared_ = nullptr;      // the chunk short lines go to
     char* free_ = nullptr;        // the unused rest of the newest shared chunk
     std::size_t freeBytes_ = 0;
 
