@@ -20,7 +20,7 @@ FUZZ_TARGETS := settings list_file drop_names command_line line_readers search_r
 PACKAGES := g++ make cmake ninja-build qt6-base-dev qt6-qpa-plugins libgl-dev \
             libgtest-dev libbenchmark-dev xvfb xauth xdotool imagemagick \
             at-spi2-core python3-pyatspi dbus fonts-dejavu-core \
-            librsvg2-bin desktop-file-utils appstream dpkg-dev file groff-base x11-utils \
+            librsvg2-bin desktop-file-utils appstream dpkg-dev file groff-base x11-utils ripgrep \
             clang libclang-rt-14-dev lintian libre2-dev pkg-config
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

@@ -1,9 +1,10 @@
 // quillo-bench: how fast the search engine reads and matches, against grep
-// over the same files, and against a bare loop of 128-byte read() calls.
+// and ripgrep over the same files, against a bare loop of 128-byte read()
+// calls, and against cat reading the files (the floor this machine gives).
 //
 //   quillo-bench --out build/bench.json --corpus build/bench-corpus
 //                [--runs N] [--corpus-mb N] [--huge-lines N] [--many-files N]
-//                [--only floor,single,and,reverse,unix,grep,refresh,huge,many,manygrep,
+//                [--only floor,single,and,reverse,unix,grep,refresh,rg,rg4,cat,huge,many,manygrep,manyrg,
 //                        regex,regexgrep,words,wordsgrep,worst]
 //
 // Every figure is the median of N runs over the same warm files. The results
@@ -45,14 +46,13 @@ namespace {
 
 using namespace bench;
 
-// LC_ALL=C grep -F -i -c word operands..., its output read through a pipe
-// (with its output on /dev/null grep would stop at the first match of each
-// file). Gives the matched lines summed over the files, and the number of
-// files grep reported.
-double RunGrep(const std::vector<std::string>& operands, std::uint64_t& matchedLines, std::size_t& filesReported)
+// A counting search (args[0] with its arguments) in the C locale, its output
+// read through a pipe (with its output on /dev/null grep would stop at the
+// first match of each file). Gives the matched lines summed over the files,
+// and the number of files reported ("name:count" lines, or a bare count).
+double RunCounter(std::vector<std::string> args, std::uint64_t& matchedLines, std::size_t& filesReported)
 {
-    std::vector<std::string> args = {"grep", "-F", "-i", "-c", bench::TargetWord};
-    args.insert(args.end(), operands.begin(), operands.end());
+    const std::string program = args.front();
     std::vector<char*> argv;
     for (std::string& a : args)
         argv.push_back(a.data());
@@ -60,7 +60,7 @@ double RunGrep(const std::vector<std::string>& operands, std::uint64_t& matchedL
 
     std::vector<std::string> envText;
     for (char** e = environ; *e; ++e)
-        if (std::strncmp(*e, "LC_ALL=", 7) != 0)
+        if (std::strncmp(*e, "LC_ALL=", 7) != 0 && std::strncmp(*e, "RIPGREP_CONFIG_PATH=", 20) != 0)
             envText.emplace_back(*e);
     envText.emplace_back("LC_ALL=C");
     std::vector<char*> envp;
@@ -78,12 +78,12 @@ double RunGrep(const std::vector<std::string>& operands, std::uint64_t& matchedL
     std::string output;
     const auto start = Clock::now();
     pid_t pid;
-    const int spawned = ::posix_spawnp(&pid, "grep", &actions, nullptr, argv.data(), envp.data());
+    const int spawned = ::posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
     ::close(pipeFds[1]);
     if (spawned != 0) {
         ::close(pipeFds[0]);
         posix_spawn_file_actions_destroy(&actions);
-        Fail("cannot start grep: " + std::string(std::strerror(spawned)));
+        Fail("cannot start " + program + ": " + std::string(std::strerror(spawned)));
     }
     char buffer[65536];
     for (;;) {
@@ -100,7 +100,7 @@ double RunGrep(const std::vector<std::string>& operands, std::uint64_t& matchedL
     const double seconds = SecondsSince(start);
     ::close(pipeFds[0]);
     posix_spawn_file_actions_destroy(&actions);
-    Expect(WIFEXITED(status) && WEXITSTATUS(status) <= 1, "grep failed");
+    Expect(WIFEXITED(status) && WEXITSTATUS(status) <= 1, program + " failed");
 
     // One "name:count" line per file.
     matchedLines = 0;
@@ -112,12 +112,67 @@ double RunGrep(const std::vector<std::string>& operands, std::uint64_t& matchedL
             lineEnd = output.size();
         const std::string line = output.substr(lineStart, lineEnd - lineStart);
         const std::size_t colon = line.rfind(':');
-        Expect(colon != std::string::npos, "unexpected grep output: " + line);
-        matchedLines += std::strtoull(line.c_str() + colon + 1, nullptr, 10);
+        const char* count = line.c_str() + (colon == std::string::npos ? 0 : colon + 1);
+        char* end = nullptr;
+        matchedLines += std::strtoull(count, &end, 10);
+        Expect(end != count && *end == '\0', "unexpected " + program + " output: " + line);
         ++counted;
         lineStart = lineEnd + 1;
     }
     filesReported = counted;
+    return seconds;
+}
+
+// LC_ALL=C grep -F -i -c word operands...
+double RunGrep(const std::vector<std::string>& operands, std::uint64_t& matchedLines, std::size_t& filesReported)
+{
+    std::vector<std::string> args = {"grep", "-F", "-i", "-c", bench::TargetWord};
+    args.insert(args.end(), operands.begin(), operands.end());
+    return RunCounter(std::move(args), matchedLines, filesReported);
+}
+
+// ripgrep on one thread: rg -j1 [--no-mmap] -F -i -c word operands... It
+// names only the files with a match, so only the count is checked.
+double RunRipgrep(bool noMmap, const std::vector<std::string>& operands, std::uint64_t expectLines, const char* what)
+{
+    std::vector<std::string> args = {"rg", "-j1"};
+    if (noMmap)
+        args.emplace_back("--no-mmap");
+    for (const char* option : {"-F", "-i", "-c", "--", bench::TargetWord})
+        args.emplace_back(option);
+    args.insert(args.end(), operands.begin(), operands.end());
+    std::uint64_t lines = 0;
+    std::size_t files = 0;
+    const double seconds = RunCounter(std::move(args), lines, files);
+    Expect(lines == expectLines, std::string("rg counted ") + std::to_string(lines) + " lines in " + what +
+                                     ", they have " + std::to_string(expectLines));
+    return seconds;
+}
+
+// cat files... > /dev/null: what reading the files costs this machine, with
+// nothing done to the bytes.
+double RunCat(const std::vector<std::string>& files)
+{
+    std::vector<std::string> args = {"cat", "--"};
+    args.insert(args.end(), files.begin(), files.end());
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    const auto start = Clock::now();
+    pid_t pid;
+    const int spawned = ::posix_spawnp(&pid, "cat", &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        Fail("cannot start cat: " + std::string(std::strerror(spawned)));
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    const double seconds = SecondsSince(start);
+    Expect(WIFEXITED(status) && WEXITSTATUS(status) == 0, "cat failed");
     return seconds;
 }
 
@@ -158,12 +213,20 @@ struct Figure {
     double median = 0;
 };
 
+// E1 against C, cat reading the same files: how far the engine is from the
+// cost of reading alone.
+void PrintReadFloor(double catS, double singleS)
+{
+    if (catS > 0 && singleS > 0)
+        std::printf("\nread floor C (cat to /dev/null): %.3f s; E1 / C = %.2f\n", catS, singleS / catS);
+}
+
 void Usage()
 {
     std::fprintf(stderr,
                  "usage: quillo-bench --out FILE.json --corpus FOLDER [--runs N] [--corpus-mb N]\n"
                  "                    [--huge-lines N] [--many-files N]\n"
-                 "                    [--only floor,single,and,reverse,unix,grep,refresh,huge,many,manygrep]\n");
+                 "                    [--only floor,single,and,reverse,unix,grep,refresh,rg,rg4,cat,huge,many,manygrep,manyrg]\n");
     std::exit(2);
 }
 
@@ -218,7 +281,7 @@ int main(int argc, char** argv)
         corpus = bench::PrepareCorpus(corpusFolder, shape, true);
         if (wanted("huge"))
             huge = bench::PrepareHugeFile(corpusFolder, hugeLines, true);
-        if (wanted("many") || wanted("manygrep"))
+        if (wanted("many") || wanted("manygrep") || wanted("manyrg"))
             many = bench::PrepareManyFiles(corpusFolder, manyFiles, 1000, true);
     } catch (const std::exception& e) {
         Fail(std::string("corpus: ") + e.what());
@@ -327,13 +390,13 @@ int main(int argc, char** argv)
     };
     add("F", "floor", "floor_s", "read(fd, buf, 128) loop, CRLF files", corpus.crlfBytes, "", 0,
                        [&] { return ReadFloor(crlfFiles, corpus.crlfBytes); });
-    add("E1", "single", "single_s", "one string, case-insensitive", corpus.crlfBytes, "G", 1.2,
+    add("E1", "single", "single_s", "one string, case-insensitive", corpus.crlfBytes, "RG", 1.0,
                        [&] { return engine("E1", single, crlfFiles, corpus.targetLines); });
-    add("E2", "and", "and_s", "And, case-sensitive, numbering", corpus.crlfBytes, "G", 1.2,
+    add("E2", "and", "and_s", "And, case-sensitive, numbering", corpus.crlfBytes, "RG", 1.0,
                        [&] { return engine("E2", both, crlfFiles, corpus.targetAndCommonLines); });
     add("E3", "reverse", "reverse_s", "reverse logic, all but target stored", corpus.crlfBytes, "G",
-                       3.0, [&] { return engine("E3", reverse, crlfFiles, corpus.lines - corpus.targetLines); });
-    add("E4", "unix", "unix_s", "one string, Unix mode, LF files", corpus.lfBytes, "G", 1.25,
+                       2.0, [&] { return engine("E3", reverse, crlfFiles, corpus.lines - corpus.targetLines); });
+    add("E4", "unix", "unix_s", "one string, Unix mode, LF files", corpus.lfBytes, "RG4", 1.0,
                        [&] { return engine("E4", unixMode, lfFiles, corpus.targetLines); });
     add("G", "grep", "grep_s", "LC_ALL=C grep -F -i -c", corpus.crlfBytes, "", 0, [&] {
                            const double s = RunGrep(crlfFiles, grepLines, grepFiles);
@@ -346,6 +409,14 @@ int main(int argc, char** argv)
                        });
     add("R", "refresh", "refresh_s", "E1's ten-line refreshes alone", 0, "", 0,
                        [&] { return TimeRefreshes(crlfFiles.front(), corpus.lines); });
+    // ripgrep on one thread reading as the engine does, and cat: the
+    // figures the engine's targets are set against.
+    add("RG", "rg", "rg_s", "rg -j1 --no-mmap -F -i -c", corpus.crlfBytes, "", 0,
+        [&] { return RunRipgrep(true, crlfFiles, corpus.targetLines, "the CRLF files"); });
+    add("RG4", "rg4", "rg_unix_s", "rg -j1 --no-mmap -F -i -c, LF files", corpus.lfBytes, "", 0,
+        [&] { return RunRipgrep(true, lfFiles, corpus.targetLines, "the LF files"); });
+    add("C", "cat", "read_floor_s", "cat to /dev/null, CRLF files", corpus.crlfBytes, "", 0,
+        [&] { return RunCat(crlfFiles); });
     if (!huge.path.empty()) {
         const std::vector<std::string> hugeList = {huge.path};
         add("H", "huge", "huge_engine_s", "reverse logic, " + quillo::FormatNumber(huge.lines) +
@@ -356,7 +427,7 @@ int main(int argc, char** argv)
     }
     if (many.files) {
         add("M", "many", "many_files_s", "one string, " + quillo::FormatNumber(many.files) +
-                               " files from a pattern", many.bytes, "MG", 1.5, [&] {
+                               " files from a pattern", many.bytes, "MRG", 1.0, [&] {
                                const auto start = Clock::now();
                                manyList = quillo::ExpandFilePattern(many.pattern);
                                const double listing = SecondsSince(start);
@@ -375,6 +446,8 @@ int main(int argc, char** argv)
                                                                          std::to_string(many.targetLines));
                                return s;
                            }, false);
+        add("MRG", "manyrg", "many_files_rg_s", "rg -j1 -F -i -c over the same files", many.bytes, "", 0,
+            [&] { return RunRipgrep(false, {many.folder}, many.targetLines, "the many files"); }, false);
     }
     for (bench::MatchingFigure& m : bench::MatchingFigures(crlfFiles, corpusFolder))
         add(m.id, m.name, m.jsonKey, m.what, m.overCorpus ? corpus.crlfBytes : 0, m.base, m.targetRatio,
@@ -439,6 +512,8 @@ int main(int argc, char** argv)
         std::printf("%-3s %-38s %9.3f %9.3f %9.3f %8s %6s %6s  %s\n", f.id.c_str(), f.what.c_str(), f.median, lo, hi,
                     rate, xF, xG, target.c_str());
     }
+
+    PrintReadFloor(medianOf("C"), singleS);
 
     bench::FlatJson json;
     if (!json.Load(outPath))

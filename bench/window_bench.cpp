@@ -198,6 +198,19 @@ std::uint64_t OpenAndReadEach(int folder)
     return files;
 }
 
+// The engine's figures as timed in this process, beside the window's, so that
+// the window's ratios can be read from the file: E1's run, E3's and H's (the
+// last two only under xcb; the xcb run comes last and its E1 stays).
+void SetEngineFigures(FlatJson& json, double e1, double e3, double huge)
+{
+    if (e1 > 0)
+        json.SetNumber("window_engine_s", e1);
+    if (e3 > 0)
+        json.SetNumber("window_engine_reverse_s", e3);
+    if (huge > 0)
+        json.SetNumber("window_engine_huge_s", huge);
+}
+
 void Usage()
 {
     std::fprintf(stderr, "usage: quillo-window-bench --out FILE.json --corpus FOLDER --platform offscreen|xcb "
@@ -490,8 +503,8 @@ int main(int argc, char** argv)
         const double delay = probe.MaxDelayMs(), hugeDelay = hugeProbe.MaxDelayMs();
         std::printf("\nlargest delay of %d clicks posted during W2: %.2f ms (target < 20 ms: %s)\n", probe.Clicks(),
                     delay, delay < 20 ? "met" : "MISSED");
-        std::printf("largest delay of %d clicks posted during HW: %.2f ms (target < 100 ms: %s)\n",
-                    hugeProbe.Clicks(), hugeDelay, hugeDelay < 100 ? "met" : "MISSED");
+        std::printf("largest delay of %d clicks posted during HW: %.2f ms (target < 20 ms: %s)\n",
+                    hugeProbe.Clicks(), hugeDelay, hugeDelay < 20 ? "met" : "MISSED");
         Expect(probe.Clicks() > 0, "no click was handled during W2");
         Expect(hugeProbe.Clicks() > 0, "no click was handled during HW");
 
@@ -533,6 +546,9 @@ int main(int argc, char** argv)
         json.SetNumber("add_folder_floor_s", floor);
         json.SetNumber("add_folder_listing_s", alone);
     }
+    SetEngineFigures(json, engineSingle.empty() ? 0 : Median(engineSingle),
+                     engineReverse.empty() ? 0 : Median(engineReverse),
+                     engineHuge.empty() ? 0 : Median(engineHuge));
     if (!json.Save(outPath))
         Fail("cannot write " + outPath);
     return 0;

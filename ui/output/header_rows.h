@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -54,8 +55,10 @@ private:
     };
     void Add(Header header);
 
-    std::vector<Header> headers_; // rows ascending
-    std::vector<std::pair<std::size_t, RunLines>> runs_; // rows ascending
+    // Rows ascending; grown in pieces that never move, so that a run of
+    // many files never copies the headers recorded before.
+    std::deque<Header> headers_;
+    std::deque<std::pair<std::size_t, RunLines>> runs_; // rows ascending
 };
 
 // A file list entry as a path to open later: an absolute entry as it is, a

@@ -720,6 +720,31 @@ INSTANTIATE_TEST_SUITE_P(OutputList, EntryPaths,
                                            EntryCase{"FolderUnknown", "b.txt", "", "b.txt"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A run over many files records a header per file; what the window read of
+// an earlier header stays where it is, and a list started again drops the
+// headers from its first row on.
+TEST(HeaderRowsRecord, EarlierHeadersStayInPlaceAsManyMoreAreAdded)
+{
+    HeaderRows headers;
+    headers.AddRun(0);
+    headers.AddFile(1, "/first.txt");
+    const std::string* first = headers.FileOf(5);
+    ASSERT_NE(first, nullptr);
+    for (std::size_t file = 2; file < 100000; ++file)
+        headers.AddFile(file * 3, "/f" + std::to_string(file));
+    EXPECT_EQ(headers.FileOf(2), first);
+    EXPECT_EQ(*first, "/first.txt");
+    ASSERT_NE(headers.FileOf(3 * 99999 + 2), nullptr);
+    EXPECT_EQ(*headers.FileOf(3 * 99999 + 2), "/f99999");
+    EXPECT_EQ(headers.FileOf(0), nullptr);
+
+    headers.AddRun(3 * 500); // the list started again from that row
+    EXPECT_EQ(headers.Count(), 2u + 498u + 1u); // run, first file, files 2 to 499, the new run
+    EXPECT_EQ(headers.FileOf(3 * 99999), nullptr);
+    EXPECT_EQ(*headers.FileOf(3 * 499 + 1), "/f499");
+    EXPECT_EQ(headers.FileOf(2), first);
+}
+
 // ---- events while a run holds the thread --------------------------------------------
 
 TEST_F(OutputListTest, PanelTextsAreCurrentAtEveryRefreshButPaintedAtDisplayRate)
