@@ -378,7 +378,7 @@ bool ResetPeakMemory() { return static_cast<bool>(std::ofstream("/proc/self/clea
 // then a short line that holds the string.
 class HugeLine : public ::testing::Test {
 protected:
-    static constexpr std::int64_t Zeros = std::int64_t{2} << 30;
+    static constexpr std::int64_t Zeros = std::int64_t{9} << 29; // 4.5 GiB: offsets past 32 bits
     void SetUp() override
     {
         path = dir.Write("huge.txt", "");
