@@ -6,8 +6,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <fcntl.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace bench {
 
@@ -114,5 +119,82 @@ double Median(std::vector<double> v)
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
+
+// A counting search (args[0] with its arguments) in the C locale, its output
+// read through a pipe (with its output on /dev/null grep would stop at the
+// first match of each file). Gives the matched lines summed over the files,
+// and the number of files reported ("name:count" lines, or a bare count).
+double RunCounter(std::vector<std::string> args, std::uint64_t& matchedLines, std::size_t& filesReported)
+{
+    const std::string program = args.front();
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    std::vector<std::string> envText;
+    for (char** e = environ; *e; ++e)
+        if (std::strncmp(*e, "LC_ALL=", 7) != 0 && std::strncmp(*e, "RIPGREP_CONFIG_PATH=", 20) != 0)
+            envText.emplace_back(*e);
+    envText.emplace_back("LC_ALL=C");
+    std::vector<char*> envp;
+    for (std::string& e : envText)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0)
+        Fail("pipe: " + std::string(std::strerror(errno)));
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+
+    std::string output;
+    const auto start = Clock::now();
+    pid_t pid;
+    const int spawned = ::posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    ::close(pipeFds[1]);
+    if (spawned != 0) {
+        ::close(pipeFds[0]);
+        posix_spawn_file_actions_destroy(&actions);
+        Fail("cannot start " + program + ": " + std::string(std::strerror(spawned)));
+    }
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(pipeFds[0], buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        output.append(buffer, static_cast<std::size_t>(got));
+    }
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    const double seconds = SecondsSince(start);
+    ::close(pipeFds[0]);
+    posix_spawn_file_actions_destroy(&actions);
+    Expect(WIFEXITED(status) && WEXITSTATUS(status) <= 1, program + " failed");
+
+    // One "name:count" line per file.
+    matchedLines = 0;
+    std::size_t lineStart = 0;
+    std::size_t counted = 0;
+    while (lineStart < output.size()) {
+        std::size_t lineEnd = output.find('\n', lineStart);
+        if (lineEnd == std::string::npos)
+            lineEnd = output.size();
+        const std::string line = output.substr(lineStart, lineEnd - lineStart);
+        const std::size_t colon = line.rfind(':');
+        const char* count = line.c_str() + (colon == std::string::npos ? 0 : colon + 1);
+        char* end = nullptr;
+        matchedLines += std::strtoull(count, &end, 10);
+        Expect(end != count && *end == '\0', "unexpected " + program + " output: " + line);
+        ++counted;
+        lineStart = lineEnd + 1;
+    }
+    filesReported = counted;
+    return seconds;
+}
 
 } // namespace bench

@@ -20,6 +20,11 @@ double SecondsSince(Clock::time_point start);
 void Expect(bool ok, const std::string& what);
 double Median(std::vector<double> v);
 
+// A counting search (args[0] with its arguments, such as grep -c or rg -c) in
+// the C locale, its output read through a pipe. Gives its time, the matched
+// lines summed over the files and the number of files reported.
+double RunCounter(std::vector<std::string> args, std::uint64_t& matchedLines, std::size_t& filesReported);
+
 // A window stand-in: found lines go to a real output store, panel texts are
 // kept (so they are really formatted), everything else does nothing.
 class BenchHost final : public quillo::RunHost {

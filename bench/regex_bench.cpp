@@ -5,16 +5,11 @@
 
 #include "search/expression.h"
 
-#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <memory>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace bench {
 namespace {
@@ -22,72 +17,16 @@ namespace {
 constexpr const char* Expression = "quillo[a-z]*get";
 constexpr const char* WorstExpression = "(a|aa)*c";
 
-// LC_ALL=C grep with options -c over files, its output read through a pipe;
-// the matched lines summed over the files.
+// LC_ALL=C grep with options -c over files; the matched lines summed over
+// the files.
 double RunGrepCount(const std::vector<std::string>& options, const std::vector<std::string>& files,
                     std::uint64_t& matched)
 {
     std::vector<std::string> args = {"grep"};
     args.insert(args.end(), options.begin(), options.end());
     args.insert(args.end(), files.begin(), files.end());
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> envText;
-    for (char** e = environ; *e; ++e)
-        if (std::strncmp(*e, "LC_ALL=", 7) != 0)
-            envText.emplace_back(*e);
-    envText.emplace_back("LC_ALL=C");
-    std::vector<char*> envp;
-    for (std::string& e : envText)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0)
-        Fail("pipe: " + std::string(std::strerror(errno)));
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    const auto start = Clock::now();
-    pid_t pid;
-    const int spawned = ::posix_spawnp(&pid, "grep", &actions, nullptr, argv.data(), envp.data());
-    ::close(fds[1]);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        ::close(fds[0]);
-        Fail("cannot start grep: " + std::string(std::strerror(spawned)));
-    }
-    std::string output;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fds[0], buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        output.append(buffer, static_cast<std::size_t>(got));
-    }
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    const double seconds = SecondsSince(start);
-    ::close(fds[0]);
-    Expect(WIFEXITED(status) && WEXITSTATUS(status) <= 1, "grep failed");
-    // "name:count" per file, or the count alone for one file.
-    matched = 0;
-    std::size_t at = 0;
-    while (at < output.size()) {
-        std::size_t end = output.find('\n', at);
-        if (end == std::string::npos)
-            end = output.size();
-        const std::string line = output.substr(at, end - at);
-        const std::size_t colon = line.rfind(':');
-        matched += std::strtoull(line.c_str() + (colon == std::string::npos ? 0 : colon + 1), nullptr, 10);
-        at = end + 1;
-    }
-    return seconds;
+    std::size_t reported = 0;
+    return RunCounter(std::move(args), matched, reported);
 }
 
 // An engine run that must find what grep found.

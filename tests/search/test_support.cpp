@@ -43,45 +43,6 @@ std::string ReadAll(const std::string& path)
     return all.str();
 }
 
-std::string FailureWithFileSizeLimit(std::size_t limit, const std::function<void()>& body)
-{
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0)
-        throw std::runtime_error("pipe failed");
-    const pid_t child = ::fork();
-    if (child < 0)
-        throw std::runtime_error("fork failed");
-    if (child == 0) {
-        ::close(pipeFds[0]);
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit cap{limit, limit};
-        std::string message = "cannot limit the file size";
-        if (::setrlimit(RLIMIT_FSIZE, &cap) == 0) {
-            try {
-                body();
-                message = "no failure";
-            } catch (const Failure& failure) {
-                message = failure.what();
-            } catch (const std::exception& other) {
-                message = std::string("other exception: ") + other.what();
-            }
-        }
-        const bool sent = ::write(pipeFds[1], message.data(), message.size()) == static_cast<ssize_t>(message.size());
-        ::_exit(sent ? 0 : 1);
-    }
-    ::close(pipeFds[1]);
-    std::string message;
-    char buffer[512];
-    for (ssize_t got; (got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
-        message.append(buffer, static_cast<std::size_t>(got));
-    ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return "the child process failed";
-    return message;
-}
-
 std::string InChild(const std::function<std::string()>& body, std::optional<uid_t> user)
 {
     int pipeFds[2];
@@ -118,6 +79,18 @@ std::string InChild(const std::function<std::string()>& body, std::optional<uid_
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return "the child process failed";
     return message;
+}
+
+std::string FailureWithFileSizeLimit(std::size_t limit, const std::function<void()>& body)
+{
+    return InChild([&]() -> std::string {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit cap{limit, limit};
+        if (::setrlimit(RLIMIT_FSIZE, &cap) != 0)
+            return "cannot limit the file size";
+        body();
+        return "no failure";
+    });
 }
 
 std::vector<std::string> LeftoverTemporaries(const std::filesystem::path& folder)
