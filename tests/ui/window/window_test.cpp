@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QListWidget>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -239,6 +240,32 @@ TEST_F(WindowTest, ShrunkWindowKeepsToolButtonsAndMainPageControlsWhole)
     form->layout()->activate();
     for (const QWidget* control : controls)
         EXPECT_TRUE(WhollyVisible(control, form.get())) << control->objectName().toStdString();
+}
+
+// A run disables the "Main" page and enables it again, and the window
+// repaints only what changes: what the screen then holds must be what a
+// drawing of the whole window gives.
+TEST_F(WindowTest, TheMainPageLockedAndUnlockedShowsAsAWholeDrawingWould)
+{
+    const int flashTime = QApplication::cursorFlashTime();
+    QApplication::setCursorFlashTime(0); // no caret blinking between the two images
+    QWidget* page = Find("MainPage");
+    QScreen* screen = form->screen();
+    auto shown = [&] {
+        QCoreApplication::processEvents();
+        return screen->grabWindow(form->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    auto drawn = [&] { return form->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    const QImage unlocked = shown();
+    ASSERT_FALSE(unlocked.isNull());
+    ASSERT_EQ(unlocked, drawn()) << "the window differs from its own drawing before the run";
+    page->setEnabled(false);
+    const QImage locked = shown();
+    EXPECT_NE(locked, unlocked) << "disabled controls look different";
+    EXPECT_EQ(locked, drawn());
+    page->setEnabled(true);
+    EXPECT_EQ(shown(), drawn());
+    QApplication::setCursorFlashTime(flashTime);
 }
 
 TEST_F(WindowTest, TabWalksTheMainPageInOrder)
