@@ -6,9 +6,9 @@
 // containers that repaints everything beneath them as well (the page frame,
 // the outer group box: nearly the whole window), although only their child
 // controls change their looks, and those repaint themselves. Watched by this
-// filter, a container repaints on an enable change only its frame (a style
-// may draw a disabled frame differently) and still tells assistive tools
-// that its state changed.
+// filter, a container repaints on an enable change only its frame, and that
+// only where the style may draw a disabled frame differently, and still
+// tells assistive tools that its state changed.
 #pragma once
 
 #include <QObject>

@@ -11,6 +11,8 @@
 #include <QLayout>
 #include <QListWidget>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -244,9 +246,35 @@ TEST_F(WindowTest, ShrunkWindowKeepsToolButtonsAndMainPageControlsWhole)
 
 // A run disables the "Main" page and enables it again, and the window
 // repaints only what changes: what the screen then holds must be what a
-// drawing of the whole window gives.
-TEST_F(WindowTest, TheMainPageLockedAndUnlockedShowsAsAWholeDrawingWould)
+// drawing of the whole window gives, in a style whose group box frames look
+// the same in both states and in one whose disabled frames are drawn in
+// colours of their own.
+struct LockedLook {
+    const char* style;
+    bool disabledFrameColours;
+};
+
+void PrintTo(const LockedLook& p, std::ostream* os)
 {
+    *os << p.style;
+}
+
+class LockedPageStyle : public WindowTest, public ::testing::WithParamInterface<LockedLook> {};
+
+TEST_P(LockedPageStyle, ShowsAsAWholeDrawingWould)
+{
+    const std::unique_ptr<QStyle> style(QStyleFactory::create(QLatin1String(GetParam().style)));
+    ASSERT_NE(style, nullptr);
+    form->setStyle(style.get()); // not handed down to the controls
+    for (QWidget* control : form->findChildren<QWidget*>())
+        control->setStyle(style.get());
+    if (GetParam().disabledFrameColours) {
+        QPalette palette = form->palette();
+        for (QPalette::ColorRole role : {QPalette::Light, QPalette::Midlight, QPalette::Mid, QPalette::Dark,
+                                         QPalette::Shadow})
+            palette.setColor(QPalette::Disabled, role, Qt::red);
+        form->setPalette(palette);
+    }
     const int flashTime = QApplication::cursorFlashTime();
     QApplication::setCursorFlashTime(0); // no caret blinking between the two images
     QWidget* page = Find("MainPage");
@@ -266,7 +294,16 @@ TEST_F(WindowTest, TheMainPageLockedAndUnlockedShowsAsAWholeDrawingWould)
     page->setEnabled(true);
     EXPECT_EQ(shown(), drawn());
     QApplication::setCursorFlashTime(flashTime);
+    form.reset(); // before its style
 }
+
+INSTANTIATE_TEST_SUITE_P(Window, LockedPageStyle,
+                         ::testing::Values(LockedLook{"Fusion", false}, LockedLook{"Fusion", true},
+                                           LockedLook{"Windows", true}),
+                         [](const auto& info) {
+                             return std::string(info.param.style) +
+                                    (info.param.disabledFrameColours ? "DisabledFrameColours" : "");
+                         });
 
 TEST_F(WindowTest, TabWalksTheMainPageInOrder)
 {
