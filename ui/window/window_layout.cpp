@@ -4,6 +4,7 @@
 #include "ui/output/find_bar.h"
 #include "ui/platform/app_icon.h"
 #include "ui/output/output_view.h"
+#include "ui/window/enable_repaint.h"
 #include "ui/window/page_control.h"
 #include "ui/window/status_panel.h"
 #include "ui/window/status_texts.h"
@@ -308,6 +309,10 @@ void WindowLayout::BuildMainPage(QWidget* page)
     // right of and below them.
     const QRect controls = GroupBox2->childrenRect();
     GroupBox2->setMinimumSize(controls.right() + 1 + Scale.X(8), controls.bottom() + 1 + Scale.Y(8));
+    // A run disables the page: only its controls look different then.
+    auto* enableRepaint = new EnableRepaint(MainPage);
+    enableRepaint->Watch(MainPage);
+    enableRepaint->Watch(GroupBox2);
 }
 
 void WindowLayout::BuildFileListPage(QWidget* page, const QStyle* style)

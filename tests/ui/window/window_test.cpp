@@ -10,6 +10,9 @@
 #include <QLabel>
 #include <QLayout>
 #include <QListWidget>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -240,6 +243,67 @@ TEST_F(WindowTest, ShrunkWindowKeepsToolButtonsAndMainPageControlsWhole)
     for (const QWidget* control : controls)
         EXPECT_TRUE(WhollyVisible(control, form.get())) << control->objectName().toStdString();
 }
+
+// A run disables the "Main" page and enables it again, and the window
+// repaints only what changes: what the screen then holds must be what a
+// drawing of the whole window gives, in a style whose group box frames look
+// the same in both states and in one whose disabled frames are drawn in
+// colours of their own.
+struct LockedLook {
+    const char* style;
+    bool disabledFrameColours;
+};
+
+void PrintTo(const LockedLook& p, std::ostream* os)
+{
+    *os << p.style;
+}
+
+class LockedPageStyle : public WindowTest, public ::testing::WithParamInterface<LockedLook> {};
+
+TEST_P(LockedPageStyle, ShowsAsAWholeDrawingWould)
+{
+    const std::unique_ptr<QStyle> style(QStyleFactory::create(QLatin1String(GetParam().style)));
+    ASSERT_NE(style, nullptr);
+    form->setStyle(style.get()); // not handed down to the controls
+    for (QWidget* control : form->findChildren<QWidget*>())
+        control->setStyle(style.get());
+    if (GetParam().disabledFrameColours) {
+        QPalette palette = form->palette();
+        for (QPalette::ColorRole role : {QPalette::Light, QPalette::Midlight, QPalette::Mid, QPalette::Dark,
+                                         QPalette::Shadow})
+            palette.setColor(QPalette::Disabled, role, Qt::red);
+        form->setPalette(palette);
+    }
+    const int flashTime = QApplication::cursorFlashTime();
+    QApplication::setCursorFlashTime(0); // no caret blinking between the two images
+    QWidget* page = Find("MainPage");
+    QScreen* screen = form->screen();
+    auto shown = [&] {
+        QCoreApplication::processEvents();
+        return screen->grabWindow(form->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    auto drawn = [&] { return form->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    const QImage unlocked = shown();
+    ASSERT_FALSE(unlocked.isNull());
+    ASSERT_EQ(unlocked, drawn()) << "the window differs from its own drawing before the run";
+    page->setEnabled(false);
+    const QImage locked = shown();
+    EXPECT_NE(locked, unlocked) << "disabled controls look different";
+    EXPECT_EQ(locked, drawn());
+    page->setEnabled(true);
+    EXPECT_EQ(shown(), drawn());
+    QApplication::setCursorFlashTime(flashTime);
+    form.reset(); // before its style
+}
+
+INSTANTIATE_TEST_SUITE_P(Window, LockedPageStyle,
+                         ::testing::Values(LockedLook{"Fusion", false}, LockedLook{"Fusion", true},
+                                           LockedLook{"Windows", true}),
+                         [](const auto& info) {
+                             return std::string(info.param.style) +
+                                    (info.param.disabledFrameColours ? "DisabledFrameColours" : "");
+                         });
 
 TEST_F(WindowTest, TabWalksTheMainPageInOrder)
 {
