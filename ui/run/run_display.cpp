@@ -1,6 +1,7 @@
 #include "ui/run/run_display.h"
 
 #include "ui/output/output_view.h"
+#include "ui/platform/text_bytes.h"
 #include "ui/window/status_panel.h"
 #include "ui/window/status_texts.h"
 
@@ -71,6 +72,10 @@ void RunDisplay::PresentFrame()
 {
     for (StatusPanel* panel : panels_)
         panel->Present();
+    if (captionWindow_) {
+        captionWindow_->setWindowTitle(FromBytes(caption_));
+        captionWindow_ = nullptr;
+    }
     view_.Announce(store_.Count());
 }
 

@@ -16,6 +16,7 @@
 #include <QBasicTimer>
 #include <QObject>
 #include <QString>
+#include <QWidget>
 
 #include <array>
 #include <cstdint>
@@ -64,6 +65,16 @@ public:
         ScheduleFrame();
     }
     QString PanelText(int panel) const;
+    // The window's caption: a run sets it for every file it opens, far more
+    // often than a screen shows (and on X11 each change is a round trip to
+    // the display), so it is stored and shown with the next frame like the
+    // panels. The end of every run presents it at once (Flush).
+    void SetCaption(QWidget& window, std::string_view caption)
+    {
+        caption_.assign(caption);
+        captionWindow_ = &window;
+        ScheduleFrame();
+    }
     // The texts the panels show at start and after a Clear.
     void ResetPanels();
 
@@ -89,6 +100,8 @@ private:
     RunLines nextRun_;
     RunLines lastRun_; // of the last run header appended
     QBasicTimer frame_;
+    std::string caption_;
+    QWidget* captionWindow_ = nullptr; // set while a caption waits to be shown
 };
 
 } // namespace quillo

@@ -173,7 +173,7 @@ void WindowRunHost::SetMainPageEnabled(bool on)
 
 void WindowRunHost::SetCaption(std::string_view caption)
 {
-    window_.setWindowTitle(FromBytes(caption));
+    display_.SetCaption(window_, caption);
 }
 
 void WindowRunHost::KeepTitleForFailure()

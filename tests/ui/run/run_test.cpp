@@ -5,6 +5,7 @@
 #include "ui/output/output_view.h"
 #include "ui_test_support.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QTimer>
 
@@ -54,6 +55,29 @@ protected:
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     }
 };
+
+// A run names every file it opens in the caption; the window shows the
+// caption with its frames, not once per file: 400 files change the window's
+// title a few times, and the run ends with the idle caption shown.
+TEST_F(RunTest, CaptionIsShownPerFrameNotPerFile)
+{
+    for (int i = 0; i < 400; ++i)
+        form->AppendFileEntry(Write(QString("f%1.txt").arg(i), "a fox\r\n"));
+    struct TitleChanges : QObject {
+        int count = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            count += event->type() == QEvent::WindowTitleChange;
+            return false;
+        }
+    } changes;
+    form->installEventFilter(&changes);
+    Search("fox");
+    form->removeEventFilter(&changes);
+    EXPECT_EQ(form->OutputLines().Count(), 801u);
+    EXPECT_LT(changes.count, 40);
+    ExpectIdle();
+}
 
 TEST_F(RunTest, RunOverFilesGivesItsLinesAndPanels)
 {
