@@ -2,7 +2,7 @@
 
 #include "app/command_line.h"
 #include "app/terminal.h"
-#include "search/number_format.h"
+#include "search/output/number_format.h"
 #include "ui/window/Unit1.h"
 #include "ui/platform/app_icon.h"
 #include "ui/platform/app_title.h"

@@ -2,7 +2,7 @@
 // stand-in for the engine, an engine run with its findings, and the floor.
 #pragma once
 
-#include "search/output_store.h"
+#include "search/output/output_store.h"
 #include "search/search_host.h"
 
 #include <chrono>

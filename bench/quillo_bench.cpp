@@ -16,9 +16,9 @@
 #include "regex_bench.h"
 
 #include "filelist/folder_listing.h"
-#include "search/file_scan.h"
-#include "search/number_format.h"
-#include "search/output_store.h"
+#include "search/read/file_scan.h"
+#include "search/output/number_format.h"
+#include "search/output/output_store.h"
 #include "search/search_host.h"
 #include "search/search_run.h"
 

@@ -3,7 +3,7 @@
 #include "bench_common.h"
 #include "corpus.h"
 
-#include "search/expression.h"
+#include "search/match/expression.h"
 
 #include <cstring>
 #include <fcntl.h>

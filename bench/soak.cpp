@@ -15,8 +15,8 @@
 #include "flat_json.h"
 #include "window_driving.h"
 
-#include "search/number_format.h"
-#include "search/output_store.h"
+#include "search/output/number_format.h"
+#include "search/output/output_store.h"
 #include "search/search_run.h"
 #include "ui/window/Unit1.h"
 #include "ui/platform/event_dispatcher.h"

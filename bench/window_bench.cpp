@@ -28,7 +28,7 @@
 #include "window_driving.h"
 
 #include "filelist/folder_listing.h"
-#include "search/number_format.h"
+#include "search/output/number_format.h"
 #include "ui/window/Unit1.h"
 #include "ui/platform/event_dispatcher.h"
 #include "ui/window/page_control.h"

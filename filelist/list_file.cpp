@@ -1,7 +1,7 @@
 #include "list_file.h"
 
 #include "search/failure.h"
-#include "search/file_writer.h"
+#include "search/save/file_writer.h"
 
 #include <cerrno>
 #include <cstring>

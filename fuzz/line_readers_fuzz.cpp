@@ -21,7 +21,7 @@
 // - character by character the reader gives the data up to the first 26.
 #include "fuzz/fuzz_support.h"
 #include "fuzz/line_model.h"
-#include "search/text_reader.h"
+#include "search/read/text_reader.h"
 
 #include <algorithm>
 #include <initializer_list>

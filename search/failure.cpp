@@ -1,4 +1,4 @@
-#include "failure.h"
+#include "search/failure.h"
 
 namespace quillo {
 

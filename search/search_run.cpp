@@ -1,8 +1,8 @@
-#include "search_run.h"
+#include "search/search_run.h"
 
-#include "file_scan.h"
-#include "match_highlight.h"
-#include "run_flags.h"
+#include "search/read/file_scan.h"
+#include "search/match/match_highlight.h"
+#include "search/run_flags.h"
 
 #include <cstdint>
 #include <string>

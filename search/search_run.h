@@ -2,7 +2,7 @@
 // file list in order, under one run header.
 #pragma once
 
-#include "search_host.h"
+#include "search/search_host.h"
 
 #include <string_view>
 

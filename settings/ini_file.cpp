@@ -1,7 +1,7 @@
 #include "settings/ini_file.h"
 
 #include "search/failure.h"
-#include "search/file_writer.h"
+#include "search/save/file_writer.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,7 +1,7 @@
 #include "settings/paths.h"
 
 #include "search/failure.h"
-#include "search/write_target.h"
+#include "search/save/write_target.h"
 
 #include <cerrno>
 #include <cstdlib>

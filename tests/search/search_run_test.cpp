@@ -1,5 +1,5 @@
 #include "search/failure.h"
-#include "search/match_highlight.h"
+#include "search/match/match_highlight.h"
 #include "search/run_flags.h"
 #include "search/search_run.h"
 #include "test_support.h"

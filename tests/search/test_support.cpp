@@ -1,7 +1,7 @@
 #include "test_support.h"
 
 #include "search/failure.h"
-#include "search/output_file.h"
+#include "search/output/output_file.h"
 
 #include <csignal>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // everything a search run does to the window.
 #pragma once
 
-#include "search/output_store.h"
+#include "search/output/output_store.h"
 #include "search/search_host.h"
 
 #include <cstdint>

@@ -1,5 +1,5 @@
 // The window tests run on Qt's offscreen platform unless told otherwise.
-#include "search/number_format.h"
+#include "search/output/number_format.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 #include "ui/output/find_bar.h"
 
-#include "search/output_store.h"
-#include "search/predicates.h"
+#include "search/output/output_store.h"
+#include "search/match/predicates.h"
 #include "ui/output/output_view.h"
 #include "ui/platform/byte_text.h"
 

@@ -1,6 +1,6 @@
 #include "ui/output/output_list_actions.h"
 
-#include "search/write_target.h"
+#include "search/save/write_target.h"
 #include "settings/editor_command.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/output/header_rows.h"

@@ -13,7 +13,7 @@
 // double-click or Enter on a row asks for its file to be opened.
 #pragma once
 
-#include "search/output_store.h"
+#include "search/output/output_store.h"
 #include "ui/output/output_view_text.h"
 
 #include <QAbstractScrollArea>

@@ -3,8 +3,8 @@
 // megabytes never reaches Qt's text layout whole.
 #pragma once
 
-#include "search/match_highlight.h"
-#include "search/output_store.h"
+#include "search/match/match_highlight.h"
+#include "search/output/output_store.h"
 
 #include <QString>
 

@@ -9,7 +9,7 @@
 // same however many rows it already shows.
 #pragma once
 
-#include "search/output_store.h"
+#include "search/output/output_store.h"
 #include "ui/output/header_rows.h"
 #include "ui/window/status_panel.h"
 

@@ -1,7 +1,7 @@
 #include "ui/run/run_host.h"
 
 #include "filelist/filedrag.h"
-#include "search/output_file.h"
+#include "search/output/output_file.h"
 #include "ui/platform/app_title.h"
 #include "ui/platform/byte_text.h"
 #include "ui/dialogs/dialogs.h"

@@ -18,7 +18,7 @@
 //   key_routing        menu shortcuts and tool-button letters
 #pragma once
 
-#include "search/output_store.h"
+#include "search/output/output_store.h"
 #include "ui/window/command_line_host.h"
 #include "ui/window/error_display.h"
 #include "ui/run/event_pump.h"

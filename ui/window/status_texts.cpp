@@ -1,7 +1,7 @@
 #include "ui/window/status_texts.h"
 
-#include "search/file_scan.h"
-#include "search/number_format.h"
+#include "search/read/file_scan.h"
+#include "search/output/number_format.h"
 #include "ui/platform/text_bytes.h"
 
 #include <string>

@@ -1,7 +1,7 @@
 // The window's output list: current data at every moment, drawing at display
 // rate, lines wider than the list, copying, opening a found line's file, and
 // events while a long run holds the thread.
-#include "search/write_target.h"
+#include "search/save/write_target.h"
 #include "ui/output/find_bar.h"
 #include "ui/output/header_rows.h"
 #include "ui/output/output_list_actions.h"

@@ -1,4 +1,4 @@
-#include "search/match_highlight.h"
+#include "search/match/match_highlight.h"
 
 #include <gtest/gtest.h>
 

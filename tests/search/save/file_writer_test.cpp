@@ -2,9 +2,9 @@
 // stands under the name: links are written through, anything but a regular
 // file is refused, a failed save leaves the old file whole.
 #include "search/failure.h"
-#include "search/file_writer.h"
-#include "search/output_file.h"
-#include "test_support.h"
+#include "search/save/file_writer.h"
+#include "search/output/output_file.h"
+#include "search/test_support.h"
 
 #include <gtest/gtest.h>
 

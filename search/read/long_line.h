@@ -3,10 +3,10 @@
 // the parts held.
 #pragma once
 
-#include "predicates.h"
-#include "run_flags.h"
-#include "search_host.h"
-#include "text_reader.h"
+#include "search/match/predicates.h"
+#include "search/run_flags.h"
+#include "search/search_host.h"
+#include "search/read/text_reader.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "search/number_format.h"
+#include "search/output/number_format.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "line_ends.h"
+#include "search/read/line_ends.h"
 
 #include <algorithm>
 

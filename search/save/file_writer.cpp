@@ -1,7 +1,7 @@
-#include "file_writer.h"
+#include "search/save/file_writer.h"
 
-#include "failure.h"
-#include "write_target.h"
+#include "search/failure.h"
+#include "search/save/write_target.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -2,8 +2,8 @@
 // that marks them. Made once per run; asked lazily, for the lines on screen.
 #pragma once
 
-#include "predicates.h"
-#include "search_host.h"
+#include "search/match/predicates.h"
+#include "search/search_host.h"
 
 #include <cstddef>
 #include <memory>

@@ -1,5 +1,5 @@
-#include "search/expression.h"
-#include "search/predicates.h"
+#include "search/match/expression.h"
+#include "search/match/predicates.h"
 
 #include <gtest/gtest.h>
 

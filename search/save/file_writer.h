@@ -20,7 +20,7 @@
 // file without write permission, are refused before anything is opened.
 #pragma once
 
-#include "temporary_file.h"
+#include "search/save/temporary_file.h"
 
 #include <optional>
 #include <string>

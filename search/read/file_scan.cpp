@@ -1,9 +1,9 @@
-#include "file_scan.h"
+#include "search/read/file_scan.h"
 
-#include "line_ends.h"
-#include "long_line.h"
-#include "number_format.h"
-#include "run_flags.h"
+#include "search/read/line_ends.h"
+#include "search/read/long_line.h"
+#include "search/output/number_format.h"
+#include "search/run_flags.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,4 +1,4 @@
-#include "temporary_file.h"
+#include "search/save/temporary_file.h"
 
 #include <cerrno>
 #include <chrono>

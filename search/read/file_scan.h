@@ -2,9 +2,9 @@
 // lines and keeps the run's counters and status texts.
 #pragma once
 
-#include "predicates.h"
-#include "search_host.h"
-#include "text_reader.h"
+#include "search/match/predicates.h"
+#include "search/search_host.h"
+#include "search/read/text_reader.h"
 
 #include <cstdint>
 #include <string>

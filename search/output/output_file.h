@@ -1,7 +1,7 @@
 // The output file: every line of the output list followed by CR LF.
 #pragma once
 
-#include "output_store.h"
+#include "search/output/output_store.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "output_store.h"
+#include "search/output/output_store.h"
 
-#include "failure.h"
+#include "search/failure.h"
 
 #include <algorithm>
 #include <cstring>

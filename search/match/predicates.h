@@ -1,7 +1,7 @@
 // Containment, case folding and the five match predicates of a search run.
 #pragma once
 
-#include "expression.h"
+#include "search/match/expression.h"
 
 #include <cstddef>
 #include <cstdint>

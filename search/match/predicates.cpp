@@ -1,4 +1,4 @@
-#include "predicates.h"
+#include "search/match/predicates.h"
 
 #include <array>
 #include <bit>

@@ -1,5 +1,5 @@
-#include "search/text_reader.h"
-#include "test_support.h"
+#include "search/read/text_reader.h"
+#include "search/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "text_reader.h"
+#include "search/read/text_reader.h"
 
 #include <algorithm>
 #include <bit>

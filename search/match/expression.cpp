@@ -1,4 +1,4 @@
-#include "expression.h"
+#include "search/match/expression.h"
 
 #include <re2/re2.h>
 #include <re2/set.h>

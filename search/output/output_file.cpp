@@ -1,6 +1,6 @@
-#include "output_file.h"
+#include "search/output/output_file.h"
 
-#include "file_writer.h"
+#include "search/save/file_writer.h"
 
 namespace quillo {
 

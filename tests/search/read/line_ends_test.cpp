@@ -1,4 +1,4 @@
-#include "search/line_ends.h"
+#include "search/read/line_ends.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "search/file_scan.h"
+#include "search/read/file_scan.h"
 #include "search/run_flags.h"
-#include "test_support.h"
+#include "search/test_support.h"
 
 #include <gtest/gtest.h>
 

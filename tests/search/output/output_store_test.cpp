@@ -1,7 +1,7 @@
 #include "search/failure.h"
-#include "search/output_file.h"
-#include "search/output_store.h"
-#include "test_support.h"
+#include "search/output/output_file.h"
+#include "search/output/output_store.h"
+#include "search/test_support.h"
 
 #include <gtest/gtest.h>
 

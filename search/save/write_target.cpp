@@ -1,4 +1,4 @@
-#include "write_target.h"
+#include "search/save/write_target.h"
 
 #include <cerrno>
 #include <fcntl.h>

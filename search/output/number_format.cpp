@@ -1,4 +1,4 @@
-#include "number_format.h"
+#include "search/output/number_format.h"
 
 #include <clocale>
 #include <cmath>

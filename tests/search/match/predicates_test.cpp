@@ -1,4 +1,4 @@
-#include "search/predicates.h"
+#include "search/match/predicates.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "match_highlight.h"
+#include "search/match/match_highlight.h"
 
 #include <algorithm>
 
